@@ -1,0 +1,15 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(sourcess);
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korrindel zelvane2.0"));
+
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,72 @@
+#include "myinstall.h"
+
+#include "exitquestion.h"
+#include "myok.h"
+#include "platform.h"
+#include "ui_myinstall.h"
+
+#include <QPixmap>
+#include <QTimer>
+
+namespace {
+QPixmap slide(int number)
+{
+    return QPixmap(QStringLiteral(":/new/prefix1/sourcess/b%1.png").arg(number));
+}
+} // namespace
+
+MyInstall::MyInstall(QWidget *parent) : SkinnedWindow(parent), ui(new Ui::MyInstall)
+{
+    ui->setupUi(this);
+    ui->label->setScaledContents(true);
+    ui->label->setPixmap(slide(picIndex));
+    applySkin(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+
+    picTimer = new QTimer(this);
+    connect(picTimer, &QTimer::timeout, this, &MyInstall::Mytimepic);
+    picTimer->start(2000);
+    progressTimer = new QTimer(this);
+    connect(progressTimer, &QTimer::timeout, this, &MyInstall::Mystart);
+    progressTimer->start(500);
+}
+
+MyInstall::~MyInstall()
+{
+    delete ui;
+}
+
+void MyInstall::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
+void MyInstall::on_btnClose_clicked()
+{
+    askToQuit(this);
+}
+
+void MyInstall::Mystart()
+{
+    ui->MyBar->setValue(progressCount);
+    ++progressCount;
+    if (progressCount < 100)
+        return;
+
+    ui->MyBar->setValue(100);
+    // The pause blocks the event loop; paint the full bar first so it shows during it.
+    ui->MyBar->repaint();
+    platform().sleep(2000);
+    setVisible(false);
+    progressTimer->stop();
+    picTimer->stop();
+    auto *finish = new MyOK; // lives until the process ends
+    finish->setVisible(true);
+}
+
+void MyInstall::Mytimepic()
+{
+    ++picIndex;
+    ui->label->setPixmap(slide(picIndex));
+    if (picIndex > 2)
+        picIndex = 0;
+}

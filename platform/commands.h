@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The product's names on disk, shared by the installer and the uninstaller.
+namespace Product {
+QString shortcutName(); // Zelvane儿童电脑操作系统2.0.lnk
+QString groupName();    // Zelvane2.0, the Start-menu group
+QString splashName();   // loding.exe
+} // namespace Product
+
+// The command lines the programs start, each built in one place. A command whose folder
+// is unknown (empty) comes back empty: callers start nothing then.
+namespace Commands {
+QString killSplash();                                             // taskkill /IM loding.exe /F
+QString runSetup(const QString &tmpFolder);                       // cmd /C "<TMP>\setup.exe"
+QString openFile(const QString &folder, const QString &name);     // cmd /C "<folder>\<name>"
+QString deleteFile(const QString &folder, const QString &name);   // cmd /C del /Q /F "..."
+QString removeFolder(const QString &folder, const QString &name); // cmd /C rmdir /S /Q "..."
+QString runSelfUpdater(const QString &path);                      // updateSelf.exe <path>
+} // namespace Commands

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// Everything the programs ask of the operating system. The windows only talk to this
+// interface, so they are the same code on every system and the tests can watch them.
+class Platform
+{
+public:
+    enum class Folder { Desktop, Startup, Programs }; // the user's own, never created
+
+    virtual ~Platform();
+
+    // Starts a command line without a visible window and does not wait for it. False when
+    // nothing could be started; an empty command line (one whose folder was unknown) starts
+    // nothing at all.
+    bool startHidden(const QString &commandLine);
+
+    // Path of one of the user's special folders, whether or not it exists; empty when unknown.
+    virtual QString folderPath(Folder folder) = 0;
+
+    virtual void sleep(int milliseconds) = 0;
+
+    // Ends the process. The real one never returns; a fake may, so callers return right after.
+    virtual void exitProcess(int status) = 0;
+
+    // Takes the machine-wide lock of that name for the rest of the process's life.
+    // False when another process holds it already.
+    virtual bool holdSingleInstance(const QString &name) = 0;
+
+protected:
+    virtual bool launch(const QString &commandLine) = 0; // never empty
+};
+
+Platform &platform();
+void setPlatform(Platform *instance); // nullptr goes back to the system's own

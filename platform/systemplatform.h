@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform.h"
+
+// The operating system itself: Win32 on Windows, POSIX stand-ins elsewhere.
+class SystemPlatform final : public Platform
+{
+public:
+    QString folderPath(Folder folder) override;
+    void sleep(int milliseconds) override;
+    void exitProcess(int status) override;
+    bool holdSingleInstance(const QString &name) override;
+
+protected:
+    bool launch(const QString &commandLine) override;
+};

@@ -1,0 +1,58 @@
+#include "win32api.h"
+
+#include <vector>
+#include <windows.h>
+#include <shlobj.h>
+
+namespace Win32 {
+bool startHidden(const std::wstring &commandLine, const std::wstring &program)
+{
+    // CreateProcessW may write into the command line, so it gets a copy of its own.
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(),
+                                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                        &process);
+    if (!started)
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::wstring folderPath(Folder folder)
+{
+    int csidl = CSIDL_DESKTOPDIRECTORY;
+    if (folder == Folder::Startup)
+        csidl = CSIDL_STARTUP;
+    else if (folder == Folder::Programs)
+        csidl = CSIDL_PROGRAMS;
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE))
+        return std::wstring();
+    return std::wstring(path);
+}
+
+void sleep(unsigned milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+bool holdNamedMutex(const std::wstring &name)
+{
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    // Any other outcome, a failed creation included, lets the program go on; the handle
+    // stays open until the process ends.
+    return true;
+}
+} // namespace Win32
