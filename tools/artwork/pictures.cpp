@@ -155,7 +155,7 @@ void progress(Artist &a, QPainter &p)
     a.cloud(QPointF(90, 175), 70);
     a.turtle(QPointF(98, 300), 120);
     stars(a, {QPointF(40, 230), QPointF(160, 220)}, 9);
-    a.well(QRectF(80, 382, 492 - 12, 48), 16);
+    a.well(QRectF(80, 382, 484, 48), 16);
     Q_UNUSED(p);
 }
 

@@ -1,0 +1,34 @@
+#include "recordingplatform.h"
+
+QString RecordingPlatform::folderPath(Folder folder)
+{
+    return folders.value(folder);
+}
+
+void RecordingPlatform::sleep(int milliseconds)
+{
+    sleeps << milliseconds;
+    if (onSleep)
+        onSleep();
+}
+
+void RecordingPlatform::exitProcess(int status)
+{
+    exits << status;
+}
+
+bool RecordingPlatform::holdSingleInstance(const QString &name)
+{
+    if (lockTakenElsewhere || locksHeld.contains(name))
+        return false;
+    locksHeld << name;
+    return true;
+}
+
+bool RecordingPlatform::launch(const QString &commandLine)
+{
+    commands << commandLine;
+    if (onStart)
+        onStart(commandLine);
+    return startSucceeds;
+}

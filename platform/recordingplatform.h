@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// A platform that changes nothing and remembers what it was asked, for tests and for tools
+// that show windows without acting on the system.
+class RecordingPlatform final : public Platform
+{
+public:
+    QStringList commands;                      // every command line started, in order
+    QList<int> sleeps;                         // every pause, in milliseconds
+    QList<int> exits;                          // every exit status asked for
+    QHash<Folder, QString> folders;            // what folderPath answers; empty when missing
+    QStringList locksHeld;                     // names handed out by holdSingleInstance
+    bool lockTakenElsewhere = false;           // makes holdSingleInstance refuse
+    bool startSucceeds = true;                 // what starting a command reports
+    std::function<void()> onSleep;             // runs inside a pause, to look at the windows
+    std::function<void(const QString &)> onStart; // runs as a command starts
+
+    QString folderPath(Folder folder) override;
+    void sleep(int milliseconds) override;
+    void exitProcess(int status) override;
+    bool holdSingleInstance(const QString &name) override;
+
+protected:
+    bool launch(const QString &commandLine) override;
+};

@@ -1,0 +1,446 @@
+#include "boxanswerer.h"
+#include "commands.h"
+#include "mainwindow.h"
+#include "myinstall.h"
+#include "myok.h"
+#include "recordingplatform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// The installer's three windows, driven by their forms' object names through a platform
+// that records instead of acting.
+class tst_Installer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void welcomeForm();
+    void welcomeEndsSplashBeforeItIsBuilt();
+    void nextShowsProgressThenStartsSetup_data();
+    void nextShowsProgressThenStartsSetup();
+    void exitQuestion_data();
+    void exitQuestion();
+
+    void progressForm();
+    void progressRunsFromConstruction();
+    void progressTimelineAndHandOver();
+    void slideshowCycles();
+
+    void finishForm();
+    void finishButton_data();
+    void finishButton();
+    void finishSkipsWhatHasNoFolder();
+    void finishCloseEndsAtOnce();
+
+    void languageChangeReappliesTexts();
+
+private:
+    RecordingPlatform *fake = nullptr;
+    template<typename W>
+    static QList<W *> windowsOf();
+};
+
+namespace {
+const QString desktop = "/home/小明/Desktop";
+const QString startup = "/home/小明/.config/autostart";
+
+QImage slideImage(int n)
+{
+    return QImage(QString(":/new/prefix1/sourcess/b%1.png").arg(n));
+}
+
+// Object name, class, parent and geometry of one widget of a form.
+void checkWidget(QWidget *window, const char *name, const char *className, const char *parentName,
+                 QRect geometry)
+{
+    auto *widget = window->findChild<QWidget *>(QString::fromLatin1(name));
+    QVERIFY2(widget, name);
+    QCOMPARE(widget->metaObject()->className(), className);
+    QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(parentName));
+    QCOMPARE(widget->geometry(), geometry);
+}
+
+template<typename T>
+T *child(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}
+
+void checkSkin(QWidget *window, const char *objectName, QSize size, Qt::WindowFlags flags)
+{
+    QCOMPARE(window->objectName(), QString::fromLatin1(objectName));
+    QCOMPARE(window->size(), size);
+    QCOMPARE(window->windowFlags() & ~Qt::Window, flags);
+    QVERIFY(window->testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(window->windowTitle(), QString("MainWindow"));
+}
+} // namespace
+
+template<typename W>
+QList<W *> tst_Installer::windowsOf()
+{
+    QList<W *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *w = qobject_cast<W *>(widget))
+            found << w;
+    return found;
+}
+
+void tst_Installer::init()
+{
+    fake = new RecordingPlatform;
+    fake->folders = {{Platform::Folder::Desktop, desktop}, {Platform::Folder::Startup, startup}};
+    setPlatform(fake);
+    qputenv("TMP", "/tmp");
+}
+
+void tst_Installer::cleanup()
+{
+    // Pages the flow made with new live until the process ends; here each test ends it.
+    qDeleteAll(windowsOf<MyInstall>());
+    qDeleteAll(windowsOf<MyOK>());
+    setPlatform(nullptr);
+    delete fake;
+}
+
+void tst_Installer::welcomeForm()
+{
+    MainWindow window;
+    checkSkin(&window, "MainWindow", {560, 424}, Qt::FramelessWindowHint);
+    QCOMPARE(window.styleSheet(), QString("#MainWindow\n{\n\tborder:none;\n\tbackground-color: rgba(0, 0,0, 0);\n}"));
+    QCOMPARE(window.centralWidget()->objectName(), QString("centralWidget"));
+    QCOMPARE(window.centralWidget()->styleSheet(),
+             QString("#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
+                     "#centralWidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/01.png);\n\tbackground-color: rgba(0, 0,0, 0);\n\tborder:none;\n}\n"
+                     "#btnNext \n{\n\tborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/b-1.png);\n}\n"
+                     "#btnNext:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/b-2.png);\n}"));
+    checkWidget(&window, "btnNext", "QPushButton", "centralWidget", {410, 285, 96, 41});
+    checkWidget(&window, "btnClose", "QPushButton", "centralWidget", {480, 17, 58, 35});
+    // Children in the order they were made.
+    QCOMPARE(window.centralWidget()->children().at(0)->objectName(), QString("btnNext"));
+    for (const char *name : {"btnNext", "btnClose"})
+        QCOMPARE(child<QPushButton>(&window, name)->text(), QString());
+    QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), QString("下一步"));
+    QCOMPARE(child<QPushButton>(&window, "btnClose")->accessibleName(), QString("关闭"));
+}
+
+void tst_Installer::welcomeEndsSplashBeforeItIsBuilt()
+{
+    bool builtYet = true;
+    fake->onStart = [&builtYet](const QString &) {
+        builtYet = !windowsOf<MainWindow>().isEmpty() && windowsOf<MainWindow>().first()->centralWidget();
+    };
+    MainWindow window;
+    QCOMPARE(fake->commands, QStringList{"taskkill /IM loding.exe /F"});
+    QVERIFY(!builtYet);
+    QVERIFY(!window.isVisible());
+}
+
+void tst_Installer::nextShowsProgressThenStartsSetup_data()
+{
+    QTest::addColumn<QByteArray>("tmp");
+    QTest::addColumn<bool>("unset");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false
+                            << QString("cmd /C \"/tmp/my temp dir\\setup.exe\"");
+    QTest::newRow("Chinese") << QString("/tmp/临时 文件").toUtf8() << false
+                             << QString("cmd /C \"/tmp/临时 文件\\setup.exe\"");
+    QTest::newRow("empty: nothing started") << QByteArray() << false << QString();
+    QTest::newRow("unset: nothing started") << QByteArray() << true << QString();
+}
+
+void tst_Installer::nextShowsProgressThenStartsSetup()
+{
+    QFETCH(QByteArray, tmp);
+    QFETCH(bool, unset);
+    QFETCH(QString, command);
+    if (unset)
+        qunsetenv("TMP");
+    else
+        qputenv("TMP", tmp);
+
+    MainWindow window;
+    window.show();
+    bool progressShownFirst = false;
+    fake->onStart = [&](const QString &) {
+        const auto pages = windowsOf<MyInstall>();
+        progressShownFirst = pages.size() == 1 && pages.first()->isVisible() && !window.isVisible();
+    };
+    fake->commands.clear();
+    QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton);
+
+    QVERIFY(!window.isVisible());
+    QCOMPARE(windowsOf<MyInstall>().size(), 1);
+    QVERIFY(windowsOf<MyInstall>().first()->isVisible());
+    if (command.isEmpty()) {
+        QCOMPARE(fake->commands, QStringList());
+    } else {
+        QCOMPARE(fake->commands, QStringList{command});
+        QVERIFY(progressShownFirst);
+    }
+    QVERIFY(fake->exits.isEmpty());
+}
+
+void tst_Installer::exitQuestion_data()
+{
+    QTest::addColumn<bool>("onProgressPage");
+    QTest::addColumn<int>("answer");
+    for (bool progress : {false, true}) {
+        const char *page = progress ? "progress" : "welcome";
+        QTest::addRow("%s, Yes", page) << progress << int(QMessageBox::Yes);
+        QTest::addRow("%s, No", page) << progress << int(QMessageBox::No);
+        QTest::addRow("%s, dismissed", page) << progress << int(QMessageBox::NoButton);
+    }
+}
+
+void tst_Installer::exitQuestion()
+{
+    QFETCH(bool, onProgressPage);
+    QFETCH(int, answer);
+    MainWindow welcome;
+    welcome.show();
+    QWidget *window = &welcome;
+    if (onProgressPage) {
+        QTest::mouseClick(child<QPushButton>(&welcome, "btnNext"), Qt::LeftButton);
+        window = windowsOf<MyInstall>().first();
+    }
+    fake->commands.clear();
+
+    BoxAnswerer box{QMessageBox::StandardButton(answer)};
+    QTest::mouseClick(child<QPushButton>(window, "btnClose"), Qt::LeftButton);
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QString("安装询问"));
+    QCOMPARE(box.text, QString("您确定退出zelvane2.0安装程序吗？"));
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton, QMessageBox::Yes);
+    QCOMPARE(box.parent, window);
+    QCOMPARE(box.icon, QMessageBox::Question);
+
+    if (answer == QMessageBox::Yes) {
+        QCOMPARE(fake->exits, QList<int>{0});
+    } else {
+        QVERIFY(fake->exits.isEmpty());
+        QVERIFY(window->isVisible());
+        for (QTimer *timer : window->findChildren<QTimer *>())
+            QVERIFY(timer->isActive());
+    }
+    QVERIFY(fake->commands.isEmpty());
+}
+
+void tst_Installer::progressForm()
+{
+    MyInstall page;
+    checkSkin(&page, "MyInstall", {579, 454}, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
+    QCOMPARE(page.centralWidget()->styleSheet(),
+             QString("#centralwidget{\nbackground-image: url(:/new/prefix1/sourcess/02.png);\n}\n\n"
+                     "#centralwidget *{\nbackground-image: url();\n}"));
+    checkWidget(&page, "btnClose", "QPushButton", "centralwidget", {500, 48, 58, 37});
+    checkWidget(&page, "label", "QLabel", "centralwidget", {186, 158, 343, 205});
+    checkWidget(&page, "MyBar", "QProgressBar", "centralwidget", {90, 410, 470, 13});
+    checkWidget(&page, "label_2", "QLabel", "centralwidget", {453, 387, 81, 20});
+    QCOMPARE(child<QPushButton>(&page, "btnClose")->styleSheet(),
+             QString("#btnClose \n{\nborder:none;\nbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+                     "#btnClose:hover { \nbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}"));
+    auto *label = child<QLabel>(&page, "label");
+    QCOMPARE(label->styleSheet(), QString(""));
+    QCOMPARE(label->text(), QString());
+    QVERIFY(label->hasScaledContents());
+    QCOMPARE(label->pixmap().toImage(), slideImage(1));
+    auto *bar = child<QProgressBar>(&page, "MyBar");
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(child<QLabel>(&page, "label_2")->text(), QString("正在安装 ..."));
+    QVERIFY(fake->commands.isEmpty());
+}
+
+void tst_Installer::progressRunsFromConstruction()
+{
+    MyInstall page; // never shown: the timers run all the same
+    QList<int> intervals;
+    for (QTimer *timer : page.findChildren<QTimer *>()) {
+        QVERIFY(timer->isActive());
+        intervals << timer->interval();
+    }
+    std::sort(intervals.begin(), intervals.end());
+    QCOMPARE(intervals, (QList<int>{500, 2000}));
+    auto *bar = child<QProgressBar>(&page, "MyBar");
+    QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 1, 3000); // the second tick, at 1 s
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&page, "label")->pixmap().toImage(), slideImage(2), 3000);
+}
+
+void tst_Installer::progressTimelineAndHandOver()
+{
+    auto *page = new MyInstall;
+    page->show();
+    auto *bar = child<QProgressBar>(page, "MyBar");
+    QList<int> values;
+    connect(bar, &QProgressBar::valueChanged, this, [&values](int v) { values << v; });
+    bool shownFullDuringPause = false;
+    fake->onSleep = [&] {
+        shownFullDuringPause = page->isVisible() && bar->value() == 100 && windowsOf<MyOK>().isEmpty();
+    };
+
+    for (int tick = 1; tick <= 99; ++tick) {
+        QMetaObject::invokeMethod(page, "Mystart");
+        QCOMPARE(bar->value(), tick - 1);
+    }
+    QVERIFY(fake->sleeps.isEmpty());
+    QVERIFY(page->isVisible());
+
+    QMetaObject::invokeMethod(page, "Mystart"); // the 100th tick
+    QCOMPARE(fake->sleeps, QList<int>{2000});
+    QVERIFY(shownFullDuringPause);
+    QVERIFY(!page->isVisible());
+    for (QTimer *timer : page->findChildren<QTimer *>())
+        QVERIFY(!timer->isActive());
+    QCOMPARE(windowsOf<MyOK>().size(), 1);
+    QVERIFY(windowsOf<MyOK>().first()->isVisible());
+
+    QList<int> expected;
+    for (int v = 1; v <= 100; ++v)
+        expected << v;
+    QCOMPARE(values, expected);
+    QVERIFY(fake->commands.isEmpty());
+    QVERIFY(fake->exits.isEmpty());
+}
+
+void tst_Installer::slideshowCycles()
+{
+    MyInstall page;
+    auto *label = child<QLabel>(&page, "label");
+    QCOMPARE(label->pixmap().toImage(), slideImage(1));
+    for (int expected : {2, 3, 1, 2, 3, 1, 2}) {
+        QMetaObject::invokeMethod(&page, "Mytimepic");
+        QCOMPARE(label->pixmap().toImage(), slideImage(expected));
+    }
+}
+
+void tst_Installer::finishForm()
+{
+    MyOK page;
+    checkSkin(&page, "MyOK", {539, 437}, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
+    QCOMPARE(page.centralWidget()->styleSheet(),
+             QString("#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
+                     "#centralwidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/04.png);\n}"));
+    checkWidget(&page, "btnClose", "QPushButton", "centralwidget", {430, 18, 58, 37});
+    checkWidget(&page, "chRun", "QCheckBox", "centralwidget", {40, 220, 41, 16});
+    checkWidget(&page, "chRunAll", "QCheckBox", "centralwidget", {40, 250, 41, 16});
+    checkWidget(&page, "btnOK", "QPushButton", "centralwidget", {40, 290, 71, 41});
+    QCOMPARE(child<QPushButton>(&page, "btnClose")->styleSheet(), QString());
+    QCOMPARE(child<QPushButton>(&page, "btnOK")->styleSheet(),
+             QString("#btnOK\n{\nborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/w-1.png);\n}\n"
+                     "#btnOK:hover { \nbackground-image: url(:/new/prefix1/sourcess/w-2.png);\n}"));
+    for (const char *box : {"chRun", "chRunAll"}) {
+        QVERIFY(child<QCheckBox>(&page, box)->isChecked());
+        QVERIFY(child<QCheckBox>(&page, box)->isEnabled());
+        QCOMPARE(child<QCheckBox>(&page, box)->text(), QString());
+    }
+    QCOMPARE(child<QPushButton>(&page, "btnOK")->text(), QString());
+    QCOMPARE(child<QPushButton>(&page, "btnOK")->accessibleName(), QString("完成"));
+    QCOMPARE(child<QCheckBox>(&page, "chRun")->accessibleName(), QString("立即体验"));
+    QCOMPARE(child<QCheckBox>(&page, "chRunAll")->accessibleName(), QString("设置开机启动"));
+    QCOMPARE(child<QPushButton>(&page, "btnClose")->accessibleName(), QString("关闭"));
+}
+
+void tst_Installer::finishButton_data()
+{
+    QTest::addColumn<bool>("run");
+    QTest::addColumn<bool>("runAll");
+    QTest::addColumn<QStringList>("commands");
+    const QString open = "cmd /C \"" + desktop + "\\Zelvane儿童电脑操作系统2.0.lnk\"";
+    const QString remove = "cmd /C del /Q /F \"" + startup + "\\Zelvane儿童电脑操作系统2.0.lnk\"";
+    QTest::newRow("both ticked") << true << true << QStringList{open};
+    QTest::newRow("run only") << true << false << QStringList{open, remove};
+    QTest::newRow("log-on only") << false << true << QStringList{};
+    QTest::newRow("neither") << false << false << QStringList{remove};
+}
+
+void tst_Installer::finishButton()
+{
+    QFETCH(bool, run);
+    QFETCH(bool, runAll);
+    QFETCH(QStringList, commands);
+    MyOK page;
+    page.show();
+    // The boxes have no text: a user clicks on the box itself, at their left end.
+    const auto clickBox = [&page](const char *name) {
+        QTest::mouseClick(child<QCheckBox>(&page, name), Qt::LeftButton, {}, QPoint(7, 8));
+    };
+    // They are only read when the button is pressed: toggle them back and forth first.
+    for (const char *name : {"chRun", "chRunAll"}) {
+        clickBox(name);
+        QVERIFY(!child<QCheckBox>(&page, name)->isChecked());
+        clickBox(name);
+    }
+    if (!run)
+        clickBox("chRun");
+    if (!runAll)
+        clickBox("chRunAll");
+    QVERIFY(fake->commands.isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(&page, "btnOK"), Qt::LeftButton);
+    QCOMPARE(fake->commands, commands);
+    QCOMPARE(fake->exits, QList<int>{0});
+}
+
+void tst_Installer::finishSkipsWhatHasNoFolder()
+{
+    fake->folders.clear(); // neither folder can be determined
+    MyOK page;
+    child<QCheckBox>(&page, "chRunAll")->setChecked(false);
+    child<QPushButton>(&page, "btnOK")->click();
+    QCOMPARE(fake->commands, QStringList());
+    QCOMPARE(fake->exits, QList<int>{0});
+}
+
+void tst_Installer::finishCloseEndsAtOnce()
+{
+    MyOK page;
+    page.show();
+    child<QCheckBox>(&page, "chRunAll")->setChecked(false);
+    BoxAnswerer noBox;
+    QTest::mouseClick(child<QPushButton>(&page, "btnClose"), Qt::LeftButton);
+    QCOMPARE(fake->exits, QList<int>{0});
+    QVERIFY(fake->commands.isEmpty());
+    QVERIFY(!noBox.seen);
+}
+
+void tst_Installer::languageChangeReappliesTexts()
+{
+    MainWindow welcome;
+    MyInstall progress;
+    MyOK finish;
+    auto *label2 = child<QLabel>(&progress, "label_2");
+    auto *next = child<QPushButton>(&welcome, "btnNext");
+    for (QWidget *w : std::initializer_list<QWidget *>{&welcome, &progress, &finish})
+        w->setWindowTitle("stale");
+    label2->setText("stale");
+    next->setAccessibleName("stale");
+    next->setText("stale");
+
+    for (QWidget *w : std::initializer_list<QWidget *>{&welcome, &progress, &finish}) {
+        QEvent change(QEvent::LanguageChange);
+        QApplication::sendEvent(w, &change);
+        QCOMPARE(w->windowTitle(), QString("MainWindow"));
+    }
+    QCOMPARE(label2->text(), QString("正在安装 ..."));
+    QCOMPARE(next->text(), QString());
+    QCOMPARE(next->accessibleName(), QString("下一步"));
+}
+
+QTEST_MAIN(tst_Installer)
+#include "tst_installer.moc"
