@@ -19,6 +19,9 @@ public:
     // Path of one of the user's special folders, whether or not it exists; empty when unknown.
     virtual QString folderPath(Folder folder) = 0;
 
+    // The folder that holds the running program's own executable.
+    virtual QString programFolder() = 0;
+
     virtual void sleep(int milliseconds) = 0;
 
     // Ends the process. The real one never returns; a fake may, so callers return right after.

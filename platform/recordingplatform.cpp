@@ -5,6 +5,11 @@ QString RecordingPlatform::folderPath(Folder folder)
     return folders.value(folder);
 }
 
+QString RecordingPlatform::programFolder()
+{
+    return ownFolder;
+}
+
 void RecordingPlatform::sleep(int milliseconds)
 {
     sleeps << milliseconds;

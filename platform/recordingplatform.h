@@ -17,6 +17,7 @@ public:
     QList<int> sleeps;                         // every pause, in milliseconds
     QList<int> exits;                          // every exit status asked for
     QHash<Folder, QString> folders;            // what folderPath answers; empty when missing
+    QString ownFolder;                         // what programFolder answers
     QStringList locksHeld;                     // names handed out by holdSingleInstance
     bool lockTakenElsewhere = false;           // makes holdSingleInstance refuse
     bool startSucceeds = true;                 // what starting a command reports
@@ -24,6 +25,7 @@ public:
     std::function<void(const QString &)> onStart; // runs as a command starts
 
     QString folderPath(Folder folder) override;
+    QString programFolder() override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;

@@ -7,6 +7,7 @@ class SystemPlatform final : public Platform
 {
 public:
     QString folderPath(Folder folder) override;
+    QString programFolder() override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;

@@ -34,11 +34,6 @@ QString posixPath(QString path)
     return path;
 }
 
-QString ownFolder()
-{
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
-}
-
 bool isProgram(const QFileInfo &file)
 {
     return file.isFile() && file.isExecutable();
@@ -51,7 +46,7 @@ QString findProgram(const QString &program)
         const QFileInfo file(program);
         return isProgram(file) ? file.absoluteFilePath() : QString();
     }
-    const QFileInfo own(QDir(ownFolder()).filePath(program));
+    const QFileInfo own(QDir(SystemPlatform().programFolder()).filePath(program));
     if (isProgram(own))
         return own.absoluteFilePath();
     return QStandardPaths::findExecutable(program);
@@ -162,6 +157,12 @@ QString SystemPlatform::folderPath(Folder folder)
     }
     }
     return {};
+}
+
+QString SystemPlatform::programFolder()
+{
+    // Works with or without an application object, unlike QCoreApplication's.
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
 }
 
 void SystemPlatform::sleep(int milliseconds)

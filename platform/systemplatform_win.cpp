@@ -19,6 +19,11 @@ QString SystemPlatform::folderPath(Folder folder)
     return QString::fromStdWString(Win32::folderPath(which));
 }
 
+QString SystemPlatform::programFolder()
+{
+    return QString::fromStdWString(Win32::programFolder());
+}
+
 void SystemPlatform::sleep(int milliseconds)
 {
     Win32::sleep(static_cast<unsigned>(milliseconds));

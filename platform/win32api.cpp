@@ -39,6 +39,22 @@ std::wstring folderPath(Folder folder)
     return std::wstring(path);
 }
 
+std::wstring programFolder()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            const std::wstring file(path.data(), length);
+            const std::wstring::size_type slash = file.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
+        }
+        path.resize(path.size() * 2); // a long path: try again with more room
+    }
+}
+
 void sleep(unsigned milliseconds)
 {
     Sleep(milliseconds);

@@ -16,6 +16,9 @@ bool startHidden(const std::wstring &commandLine, const std::wstring &program = 
 // The current user's special folder, never created; empty when unknown.
 std::wstring folderPath(Folder folder);
 
+// The folder of the running program's executable, without a trailing backslash.
+std::wstring programFolder();
+
 void sleep(unsigned milliseconds);
 
 // Creates the named mutex and keeps it for the rest of the process's life.

@@ -1,0 +1,14 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korrindel zelvane2.0"));
+
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

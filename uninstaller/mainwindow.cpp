@@ -1,0 +1,83 @@
+#include "mainwindow.h"
+
+#include "commands.h"
+#include "platform.h"
+#include "productfolder.h"
+#include "removalwalk.h"
+#include "ui_mainwindow.h"
+#include "unok.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+MainWindow::MainWindow(QWidget *parent)
+    : SkinnedWindow(parent), ui(new Ui::MainWindow), lnkName(Product::shortcutName()),
+      groupFolderName(Product::groupName())
+{
+    ui->setupUi(this);
+    ui->label->hide();
+    applySkin(Qt::FramelessWindowHint);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
+void MainWindow::on_btnNext_clicked()
+{
+    if (progressTimer)
+        return; // one run per start of the program
+    ui->label->show();
+    QTimer::singleShot(0, this, &MainWindow::Mystart);
+    progressTimer = new QTimer(this);
+    connect(progressTimer, &QTimer::timeout, this, &MainWindow::Mystart);
+    progressTimer->start(50);
+}
+
+void MainWindow::on_btnClose_clicked()
+{
+    platform().exitProcess(0);
+}
+
+void MainWindow::Mystart()
+{
+    // Every tick sets a new value, so this runs exactly once.
+    if (ui->progressBar->value() == 15)
+        removeProduct();
+    ui->progressBar->setValue(progressCount);
+    ++progressCount;
+    if (progressCount <= 100)
+        return;
+    progressTimer->stop();
+    hide();
+    auto *done = new UnOk; // lives until the process ends
+    done->show();
+}
+
+void MainWindow::removeProduct()
+{
+    const QString productFolder = platform().programFolder();
+    // Never empty a folder that is not the product's own, such as the home folder.
+    if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders()))
+        removeTree(QFileInfo(productFolder));
+    removeShortcut(Platform::Folder::Desktop);
+    platform().startHidden(
+        Commands::removeFolder(platform().folderPath(Platform::Folder::Programs), groupFolderName));
+    removeShortcut(Platform::Folder::Startup);
+}
+
+void MainWindow::removeShortcut(Platform::Folder folder)
+{
+    const QString path = platform().folderPath(folder);
+    if (path.isEmpty())
+        return; // not "/<shortcut>" at the root of the drive
+    QFile::remove(QDir(path).absolutePath() + QLatin1Char('/') + lnkName);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform.h"
+#include "skinnedwindow.h"
+
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The uninstaller's window: after Start, a bar runs to 100 in 5 seconds, and when it stands
+// at 15 the product is removed in one go; then the completion page follows.
+class MainWindow final : public SkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void retranslate() override;
+
+private slots:
+    void on_btnNext_clicked();
+    void on_btnClose_clicked();
+    void Mystart();
+
+private:
+    void removeProduct();
+    void removeShortcut(Platform::Folder folder);
+
+    Ui::MainWindow *ui;
+    QTimer *progressTimer = nullptr; // made by the first Start click
+    int progressCount = 0;           // the next value of the bar
+    const QString lnkName;
+    const QString groupFolderName;
+};
