@@ -10,7 +10,12 @@ Platform::~Platform() = default;
 
 bool Platform::startHidden(const QString &commandLine)
 {
-    return !commandLine.isEmpty() && launch(commandLine);
+    return !commandLine.isEmpty() && launch(QString(), commandLine);
+}
+
+bool Platform::startHidden(const QString &program, const QString &commandLine)
+{
+    return !program.isEmpty() && !commandLine.isEmpty() && launch(program, commandLine);
 }
 
 Platform &platform()

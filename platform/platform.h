@@ -15,6 +15,9 @@ public:
     // nothing could be started; an empty command line (one whose folder was unknown) starts
     // nothing at all.
     bool startHidden(const QString &commandLine);
+    // The same, but starts exactly the program file `program`, never one found by a search;
+    // the program still sees `commandLine` as its command line.
+    bool startHidden(const QString &program, const QString &commandLine);
 
     // Path of one of the user's special folders, whether or not it exists; empty when unknown.
     virtual QString folderPath(Folder folder) = 0;
@@ -32,8 +35,12 @@ public:
     virtual bool holdSingleInstance(const QString &name) = 0;
 
 protected:
-    virtual bool launch(const QString &commandLine) = 0; // never empty
+    // `commandLine` is never empty; `program` is empty when the system is to search for it.
+    virtual bool launch(const QString &program, const QString &commandLine) = 0;
 };
+
+// True when `address` lies in executable code of a module loaded into this process.
+bool isExecutableCode(const void *address);
 
 Platform &platform();
 void setPlatform(Platform *instance); // nullptr goes back to the system's own

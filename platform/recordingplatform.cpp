@@ -30,9 +30,10 @@ bool RecordingPlatform::holdSingleInstance(const QString &name)
     return true;
 }
 
-bool RecordingPlatform::launch(const QString &commandLine)
+bool RecordingPlatform::launch(const QString &program, const QString &commandLine)
 {
     commands << commandLine;
+    programs << program;
     if (onStart)
         onStart(commandLine);
     return startSucceeds;

@@ -14,6 +14,7 @@ class RecordingPlatform final : public Platform
 {
 public:
     QStringList commands;                      // every command line started, in order
+    QStringList programs;                      // the program named with each, or empty
     QList<int> sleeps;                         // every pause, in milliseconds
     QList<int> exits;                          // every exit status asked for
     QHash<Folder, QString> folders;            // what folderPath answers; empty when missing
@@ -31,5 +32,5 @@ public:
     bool holdSingleInstance(const QString &name) override;
 
 protected:
-    bool launch(const QString &commandLine) override;
+    bool launch(const QString &program, const QString &commandLine) override;
 };

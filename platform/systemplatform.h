@@ -3,7 +3,7 @@
 #include "platform.h"
 
 // The operating system itself: Win32 on Windows, POSIX stand-ins elsewhere.
-class SystemPlatform final : public Platform
+class SystemPlatform : public Platform
 {
 public:
     QString folderPath(Folder folder) override;
@@ -13,5 +13,5 @@ public:
     bool holdSingleInstance(const QString &name) override;
 
 protected:
-    bool launch(const QString &commandLine) override;
+    bool launch(const QString &program, const QString &commandLine) override;
 };

@@ -10,6 +10,8 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstdint>
+#include <dlfcn.h>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -105,12 +107,16 @@ void killByName(const QString &name)
 }
 } // namespace
 
-bool SystemPlatform::launch(const QString &commandLine)
+bool SystemPlatform::launch(const QString &programFile, const QString &commandLine)
 {
     QStringList words = splitWindowsCommandLine(commandLine);
     if (words.isEmpty() || words.first().isEmpty())
         return false;
     const QString program = words.takeFirst();
+    if (!programFile.isEmpty()) {
+        const QFileInfo file(programFile);
+        return isProgram(file) && startDetached(file.absoluteFilePath(), words);
+    }
 
     if (sameWord(program, "cmd") && words.size() >= 2 && sameWord(words.first(), "/C")) {
         words.removeFirst();
@@ -157,6 +163,33 @@ QString SystemPlatform::folderPath(Folder folder)
     }
     }
     return {};
+}
+
+bool isExecutableCode(const void *address)
+{
+    Dl_info module;
+    if (dladdr(address, &module) == 0 || !module.dli_fname)
+        return false; // not inside any loaded module
+    // ...and inside one of its executable mappings, not its data.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const auto where = reinterpret_cast<std::uintptr_t>(address);
+    // readAll, not atEnd: the kernel reports the file's size as 0.
+    const QList<QByteArray> lines = maps.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 2)
+            continue;
+        const QList<QByteArray> range = fields[0].split('-');
+        if (range.size() != 2)
+            continue;
+        const auto start = static_cast<std::uintptr_t>(range[0].toULongLong(nullptr, 16));
+        const auto end = static_cast<std::uintptr_t>(range[1].toULongLong(nullptr, 16));
+        if (where >= start && where < end)
+            return fields[1].size() >= 3 && fields[1].at(2) == 'x';
+    }
+    return false;
 }
 
 QString SystemPlatform::programFolder()

@@ -4,9 +4,14 @@
 
 #include <cstdlib>
 
-bool SystemPlatform::launch(const QString &commandLine)
+bool SystemPlatform::launch(const QString &program, const QString &commandLine)
 {
-    return Win32::startHidden(commandLine.toStdWString());
+    return Win32::startHidden(commandLine.toStdWString(), program.toStdWString());
+}
+
+bool isExecutableCode(const void *address)
+{
+    return Win32::isExecutableCode(address);
 }
 
 QString SystemPlatform::folderPath(Folder folder)

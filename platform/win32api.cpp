@@ -60,6 +60,15 @@ void sleep(unsigned milliseconds)
     Sleep(milliseconds);
 }
 
+bool isExecutableCode(const void *address)
+{
+    MEMORY_BASIC_INFORMATION region = {};
+    if (VirtualQuery(address, &region, sizeof(region)) != sizeof(region))
+        return false;
+    const DWORD executable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return region.State == MEM_COMMIT && region.Type == MEM_IMAGE && (region.Protect & executable) != 0;
+}
+
 bool holdNamedMutex(const std::wstring &name)
 {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());

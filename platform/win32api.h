@@ -21,6 +21,9 @@ std::wstring programFolder();
 
 void sleep(unsigned milliseconds);
 
+// True when `address` lies in committed, executable memory of a loaded module's image.
+bool isExecutableCode(const void *address);
+
 // Creates the named mutex and keeps it for the rest of the process's life.
 // False when it existed already, that is when another process holds it.
 bool holdNamedMutex(const std::wstring &name);

@@ -41,11 +41,26 @@ show_tree() {
     (cd "$sandbox" && find home -mindepth 1 | sort | sed 's/^/    /')
 }
 
+# The launcher has no window: it runs the same with or without a display.
+demo_launcher() {
+    local folder=$sandbox/updates
+    mkdir -p "$folder"
+    cp "$bin/launcher" "$root/build/tests/libs/sample/orvixupdate.so" "$root/build/tests/libs/updateSelf.exe" "$folder/"
+    echo "--- launcher, no update package beside it"
+    QT_QPA_PLATFORM=offscreen "$folder/launcher" && echo "    exit status 0; self-updater started: $([ -f "$folder/updateSelf.log" ] && echo yes || echo no)"
+    touch "$folder/Zelvane 2.1 更新.zup"
+    echo "--- launcher, with \"Zelvane 2.1 更新.zup\" beside it"
+    QT_QPA_PLATFORM=offscreen "$folder/launcher" && echo "    exit status 0"
+    sleep 1
+    echo "    updateSelf.exe was given: $(cat "$folder/updateSelf.log" 2>/dev/null || echo nothing)"
+}
+
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     shots=$root/build/screenshots
     echo "No display: rendering every window to $shots instead."
     QT_QPA_PLATFORM=offscreen "$bin/installer-shots" "$shots"
-    [ -x "$bin/uninstaller-shots" ] && QT_QPA_PLATFORM=offscreen "$bin/uninstaller-shots" "$shots"
+    QT_QPA_PLATFORM=offscreen "$bin/uninstaller-shots" "$shots"
+    demo_launcher
     exit 0
 fi
 
@@ -53,10 +68,16 @@ fi
 ln -sf "$(command -v sleep)" "$sandbox/splash/loding.exe"
 "$sandbox/splash/loding.exe" 600 &
 splash=$!
+disown "$splash"
 
 echo "Installer: press 下一步; the progress page runs about 52 seconds, then choose on the finish page."
 "$bin/installer" || true
-if kill -0 "$splash" 2>/dev/null; then echo "splash still running"; kill "$splash"; else echo "splash ended by the installer"; fi
+if kill -0 "$splash" 2>/dev/null; then
+    echo "splash still running"
+    kill "$splash"
+else
+    echo "splash ended by the installer"
+fi
 sleep 1
 cat "$log"
 show_tree "after the installer"
@@ -67,3 +88,4 @@ if [ -x "$product/uninstaller" ]; then
     sleep 1
     show_tree "after the uninstaller"
 fi
+demo_launcher

@@ -1,0 +1,104 @@
+#include "updatelauncher.h"
+
+#include "commands.h"
+#include "platform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLibrary>
+
+#include <cstdio>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define ZELVANE_CDECL __cdecl
+#else
+#define ZELVANE_CDECL
+#endif
+
+namespace {
+// The library's entry function. The export `updatemanager` is a data item holding its address.
+using UpdateManagerEntry = void(ZELVANE_CDECL *)(int, char **, QString *);
+
+QString notCorrectLibrary()
+{
+    return QStringLiteral("File: ") + UpdateLauncher::libraryFileName()
+           + QStringLiteral(" is not correct library for UpdateManager!");
+}
+} // namespace
+
+UpdateLauncher::UpdateLauncher(int &argumentCount, char **arguments)
+    : argc(argumentCount), argv(arguments)
+{
+}
+
+UpdateLauncher::~UpdateLauncher() = default;
+
+QString UpdateLauncher::libraryFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("orvixupdate.dll");
+#else
+    return QStringLiteral("orvixupdate.so");
+#endif
+}
+
+int UpdateLauncher::run()
+{
+    if (!platform().holdSingleInstance(QStringLiteral("OrvixUpdateManager")))
+        return 0; // another copy runs: no box, no library
+
+    QLibrary library;
+    const QString fileName = libraryFileName();
+    if (!QLibrary::isLibrary(fileName)) {
+        showBox(QMessageBox::Critical, QStringLiteral("updatemanger"),
+                fileName + QStringLiteral(" is not a library."));
+        return 0;
+    }
+
+    // From the launcher's own folder only: a library planted elsewhere is never loaded.
+    library.setFileName(QDir(platform().programFolder()).filePath(fileName));
+    library.load();
+    if (!library.isLoaded()) {
+        showBox(QMessageBox::Critical, QStringLiteral("Error"),
+                notCorrectLibrary() + QLatin1Char('\n') + library.errorString());
+        return 0;
+    }
+
+    const QFunctionPointer exported = library.resolve("updatemanager");
+    // The export holds the entry's address; one exporting the function itself would be
+    // called through its own code bytes, so the address it holds is checked first.
+    const auto entry = exported ? *reinterpret_cast<const UpdateManagerEntry *>(exported) : nullptr;
+    if (!entry || !isExecutableCode(reinterpret_cast<const void *>(entry))) {
+        showBox(QMessageBox::Warning, QStringLiteral("Warning!"), notCorrectLibrary());
+        return 0;
+    }
+    entry(argc, argv, &result);
+
+    if (result.isNull() || result.isEmpty() || !QFile::exists(result))
+        return 0; // nothing to update
+
+    // Only the self-updater beside the launcher; it sees the plain command line.
+    const QString selfUpdater = QDir(platform().programFolder()).filePath(QStringLiteral("updateSelf.exe"));
+    if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
+        return 0;
+    showBox(QMessageBox::Critical, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));
+    return 1;
+}
+
+void UpdateLauncher::showBox(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    // A box needs a GUI application object: use the one there is (the library may have
+    // made it), or make one now; never a second one.
+    if (!QCoreApplication::instance())
+        ownApplication = std::make_unique<QApplication>(argc, argv);
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        // The library made a non-GUI application object: no box can be shown beside it.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return;
+    }
+    if (icon == QMessageBox::Warning)
+        QMessageBox::warning(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    else
+        QMessageBox::critical(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+}

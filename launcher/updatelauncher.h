@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <memory>
+
+class QApplication;
+
+// One pass of the launcher: a single running copy, the update library from the launcher's
+// own folder, its `updatemanager` entry, and the self-updater with the path it returns.
+class UpdateLauncher
+{
+public:
+    // The launcher's own argument count and vector, handed on to the library unchanged.
+    UpdateLauncher(int &argc, char **argv);
+    ~UpdateLauncher();
+
+    // Runs the whole sequence; returns the process's exit status.
+    int run();
+
+    static QString libraryFileName(); // orvixupdate plus the system's library suffix
+
+private:
+    void showBox(QMessageBox::Icon icon, const QString &title, const QString &text);
+
+    int &argc;
+    char **argv;
+    QString result; // the library fills it
+    std::unique_ptr<QApplication> ownApplication; // made only when a box must be shown
+};
