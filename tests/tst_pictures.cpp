@@ -1,4 +1,5 @@
 #include <QDirIterator>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QTest>
@@ -13,6 +14,8 @@ private slots:
     void picture_data();
     void picture();
     void bundlesHoldExactlyTheListedFiles();
+    void programIcons_data();
+    void programIcons();
 
 private:
     struct Expected
@@ -92,6 +95,34 @@ void tst_Pictures::bundlesHoldExactlyTheListedFiles()
     listed.sort();
     found.sort();
     QCOMPARE(found, listed);
+}
+
+void tst_Pictures::programIcons_data()
+{
+    QTest::addColumn<QString>("program");
+    for (const char *program : {"installer", "uninstaller", "launcher"})
+        QTest::newRow(program) << QString(program);
+}
+
+void tst_Pictures::programIcons()
+{
+    // The header and the one directory entry of the .ico: exactly one 48 x 48, 32-bit image.
+    QFETCH(QString, program);
+    QFile icon(QString(SOURCE_DIR) + "/" + program + "/" + program + ".ico");
+    QVERIFY(icon.open(QIODevice::ReadOnly));
+    const QByteArray data = icon.readAll();
+    QVERIFY(data.size() > 22);
+    const auto word = [&data](int at) { return quint8(data[at]) | quint8(data[at + 1]) << 8; };
+    QCOMPARE(word(0), 0);          // reserved
+    QCOMPARE(word(2), 1);          // an icon
+    QCOMPARE(word(4), 1);          // one image
+    QCOMPARE(quint8(data[6]), 48); // width
+    QCOMPARE(quint8(data[7]), 48); // height
+    QCOMPARE(word(12), 32);        // bits per pixel
+    const QImage image = QImage::fromData(data, "ICO");
+    QCOMPARE(image.size(), QSize(48, 48));
+    QVERIFY(image.hasAlphaChannel());
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Pictures)

@@ -52,6 +52,15 @@ int main(int argc, char *argv[])
             bundles[folder] << name;
         }
     }
+    // Each program's Windows icon: one 48 x 48 image, 32 bits with alpha.
+    for (const char *name : {"installer", "uninstaller", "launcher"}) {
+        const QString program = QString::fromLatin1(name);
+        const QString path = root.filePath(program + QLatin1Char('/') + program + QStringLiteral(".ico"));
+        if (!programIcon().save(path, "ICO")) {
+            std::fprintf(stderr, "artwork: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
     for (auto it = bundles.begin(); it != bundles.end(); ++it) {
         it->sort();
         if (!writeResourceList(it.key(), *it)) {

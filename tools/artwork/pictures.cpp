@@ -280,3 +280,14 @@ QList<Picture> allPictures()
          << picture(uninstaller, QStringLiteral("tuichu.png"), 516, 424, true, uninstalled);
     return list;
 }
+
+QImage programIcon()
+{
+    QImage icon(48, 48, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    Artist artist(painter);
+    artist.logo(QPointF(24, 24), 22);
+    painter.end();
+    return icon;
+}

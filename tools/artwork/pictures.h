@@ -25,3 +25,6 @@ struct Picture
 
 // Every picture of both bundles, the unused ones included.
 QList<Picture> allPictures();
+
+// The programs' icon: the round turtle-shell logo, 48 x 48 with alpha.
+QImage programIcon();

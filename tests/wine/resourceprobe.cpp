@@ -1,0 +1,52 @@
+// Reads its own resources back: the icon IDI_ICON1 (one 48 x 48, 32-bit image) and the
+// version "2.0". Exit status 0 when both are as they should be.
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#pragma pack(push, 2)
+struct IconDirectoryEntry
+{
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct IconDirectory
+{
+    WORD reserved, type, count;
+    IconDirectoryEntry entries[1];
+};
+#pragma pack(pop)
+
+int wmain()
+{
+    HRSRC group = FindResourceW(nullptr, L"IDI_ICON1", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+    if (!group) {
+        std::printf("no IDI_ICON1\n");
+        return 1;
+    }
+    const auto *icons = static_cast<const IconDirectory *>(LockResource(LoadResource(nullptr, group)));
+    if (icons->count != 1 || icons->entries[0].width != 48 || icons->entries[0].height != 48
+        || icons->entries[0].bitCount != 32) {
+        std::printf("icon: %u images, first %ux%u at %u bits\n", icons->count, icons->entries[0].width,
+                    icons->entries[0].height, icons->entries[0].bitCount);
+        return 1;
+    }
+
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD handle = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(self, &handle));
+    wchar_t *version = nullptr;
+    UINT length = 0;
+    if (info.empty() || !GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data())
+        || !VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\FileVersion",
+                           reinterpret_cast<void **>(&version), &length)
+        || lstrcmpW(version, L"2.0") != 0) {
+        std::printf("no version 2.0\n");
+        return 1;
+    }
+    return 0;
+}

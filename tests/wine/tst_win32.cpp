@@ -1,0 +1,243 @@
+// Runs the platform layer's Win32 code for real, under Windows or Wine: hidden starts,
+// special folders, cmd's del/rmdir/open, taskkill, the named lock, the launcher's checks on
+// the update library, and each program's resources.
+#include "win32api.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+int passed = 0;
+int failed = 0;
+
+void check(bool ok, const char *what)
+{
+    std::printf("%s: %s\n", ok ? "PASS" : "FAIL", what);
+    (ok ? passed : failed)++;
+}
+
+std::string utf8(const std::wstring &text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+bool exists(const std::wstring &path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool waitFor(const std::function<bool()> &condition, int milliseconds = 15000)
+{
+    for (int waited = 0; waited < milliseconds; waited += 50) {
+        if (condition())
+            return true;
+        Sleep(50);
+    }
+    return condition();
+}
+
+void writeFile(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(file);
+}
+
+std::string readFile(const std::wstring &path)
+{
+    FILE *in = _wfopen(path.c_str(), L"rb");
+    if (!in)
+        return std::string();
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), in)) > 0)
+        text.append(buffer, n);
+    std::fclose(in);
+    return text;
+}
+
+// Starts a process with a handle to it, for the test's own bookkeeping.
+HANDLE spawn(const std::wstring &commandLine)
+{
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD runAndWait(const std::wstring &commandLine)
+{
+    HANDLE process = spawn(commandLine);
+    if (!process)
+        return 0xFFFF;
+    WaitForSingleObject(process, 30000);
+    DWORD status = 0xFFFF;
+    GetExitCodeProcess(process, &status);
+    CloseHandle(process);
+    return status;
+}
+
+const std::wstring folder = Win32::programFolder();
+const std::wstring work = folder + L"\\work";
+
+std::string recordedBy(const std::wstring &commandLine, const std::wstring &program = std::wstring())
+{
+    const std::wstring record = folder + L"\\recorded.txt";
+    DeleteFileW(record.c_str());
+    if (!Win32::startHidden(commandLine, program))
+        return "not started";
+    waitFor([&] { return exists(record); });
+    return readFile(record);
+}
+
+void hiddenStarts()
+{
+    const std::wstring line = L"\"" + folder + L"\\recorder.exe\" plain \"with blank\" 中文 \"C:\\路径 with blanks\\更新.zup\"";
+    check(recordedBy(line) == "hidden\n" + utf8(line) + "\n", "a command line reaches the program unchanged, hidden");
+
+    // The self-updater: started from an exact file, it still sees the plain command line.
+    const std::wstring updater = L"updateSelf.exe C:\\My Updates\\Zelvane 2.1 更新.zup";
+    check(recordedBy(updater, folder + L"\\recorder.exe") == "hidden\n" + utf8(updater) + "\n",
+          "an explicit program sees the command line unchanged");
+
+    check(!Win32::startHidden(L"zelvane-no-such-program.exe /x"), "a missing program is reported as not started");
+    check(!Win32::startHidden(L"updateSelf.exe x", folder + L"\\no-such\\updateSelf.exe"),
+          "a missing explicit program is reported as not started");
+}
+
+void specialFolders()
+{
+    const std::wstring desktop = Win32::folderPath(Win32::Folder::Desktop);
+    const std::wstring programs = Win32::folderPath(Win32::Folder::Programs);
+    const std::wstring startup = Win32::folderPath(Win32::Folder::Startup);
+    check(!desktop.empty() && exists(desktop), "the Desktop folder comes back");
+    check(!programs.empty() && exists(programs), "the Start-menu Programs folder comes back");
+    check(!startup.empty() && exists(startup), "the Startup folder comes back");
+
+    // Asked for while it is missing, it is not created.
+    if (RemoveDirectoryW(startup.c_str())) {
+        const std::wstring again = Win32::folderPath(Win32::Folder::Startup);
+        check(!exists(startup), "a missing special folder is not created");
+        CreateDirectoryW(startup.c_str(), nullptr);
+        (void)again;
+    } else {
+        check(false, "the Startup folder could be removed to test that it is not created");
+    }
+}
+
+void cmdBuiltins()
+{
+    CreateDirectoryW(work.c_str(), nullptr);
+    const std::wstring shortcut = work + L"\\Zelvane儿童电脑操作系统2.0.lnk";
+    writeFile(shortcut);
+    writeFile(work + L"\\other.lnk");
+    SetFileAttributesW(shortcut.c_str(), FILE_ATTRIBUTE_READONLY);
+    check(Win32::startHidden(L"cmd /C del /Q /F \"" + shortcut + L"\""), "cmd del starts");
+    check(waitFor([&] { return !exists(shortcut); }), "del /Q /F removes the read-only shortcut");
+    check(exists(work + L"\\other.lnk"), "del leaves the other file alone");
+
+    const std::wstring group = work + L"\\Programs\\Zelvane2.0";
+    CreateDirectoryW((work + L"\\Programs").c_str(), nullptr);
+    CreateDirectoryW(group.c_str(), nullptr);
+    CreateDirectoryW((group + L"\\子目录").c_str(), nullptr);
+    writeFile(group + L"\\子目录\\Zelvane.lnk");
+    writeFile(group + L"\\卸载.lnk");
+    check(Win32::startHidden(L"cmd /C rmdir /S /Q \"" + group + L"\""), "cmd rmdir starts");
+    check(waitFor([&] { return !exists(group); }), "rmdir /S /Q removes the group with its contents");
+    check(exists(work + L"\\Programs"), "rmdir leaves the folder above alone");
+
+    const std::wstring record = folder + L"\\recorded.txt";
+    DeleteFileW(record.c_str());
+    check(Win32::startHidden(L"cmd /C \"" + folder + L"\\recorder.exe\""), "cmd open starts");
+    check(waitFor([&] { return exists(record); }), "cmd /C \"<file>\" starts the file");
+}
+
+void taskkill()
+{
+    const std::wstring splash = work + L"\\loding.exe";
+    const std::wstring other = work + L"\\loding2.exe";
+    CopyFileW((folder + L"\\sleeper.exe").c_str(), splash.c_str(), FALSE);
+    CopyFileW((folder + L"\\sleeper.exe").c_str(), other.c_str(), FALSE);
+    HANDLE splashProcess = spawn(L"\"" + splash + L"\"");
+    HANDLE otherProcess = spawn(L"\"" + other + L"\"");
+    check(splashProcess && otherProcess, "the stand-in splash runs");
+    Sleep(500);
+    check(Win32::startHidden(L"taskkill /IM loding.exe /F"), "taskkill starts");
+    check(WaitForSingleObject(splashProcess, 15000) == WAIT_OBJECT_0, "taskkill ends the process of that name");
+    check(WaitForSingleObject(otherProcess, 500) == WAIT_TIMEOUT, "taskkill leaves other processes alone");
+    TerminateProcess(otherProcess, 0);
+    CloseHandle(splashProcess);
+    CloseHandle(otherProcess);
+}
+
+void namedLock()
+{
+    check(runAndWait(L"\"" + folder + L"\\mutexprobe.exe\"") == 0, "the lock is free while nobody holds it");
+    check(Win32::holdNamedMutex(L"OrvixUpdateManager"), "the first holder gets the lock");
+    check(runAndWait(L"\"" + folder + L"\\mutexprobe.exe\"") == 1, "a second process sees it held");
+    check(!Win32::holdNamedMutex(L"OrvixUpdateManager"), "asking again sees it held");
+}
+
+using Entry = void (*)(int, char **, void *);
+
+void updateLibraryChecks()
+{
+    HMODULE contract = LoadLibraryW((folder + L"\\data\\orvixupdate.dll").c_str());
+    const auto exported = reinterpret_cast<const void *>(GetProcAddress(contract, "updatemanager"));
+    check(exported != nullptr, "the contract library exports updatemanager");
+    if (exported) {
+        const Entry entry = *static_cast<const Entry *>(exported);
+        check(Win32::isExecutableCode(reinterpret_cast<const void *>(entry)), "the address it holds is code: accepted");
+        check(!Win32::isExecutableCode(exported), "the data item itself is not code");
+    }
+
+    HMODULE direct = LoadLibraryW((folder + L"\\function\\orvixupdate.dll").c_str());
+    const auto function = reinterpret_cast<const void *>(GetProcAddress(direct, "updatemanager"));
+    check(function != nullptr && Win32::isExecutableCode(function), "the other library exports the function itself");
+    if (function) {
+        const Entry entry = *static_cast<const Entry *>(function); // its first code bytes
+        check(!Win32::isExecutableCode(reinterpret_cast<const void *>(entry)),
+              "what its code bytes hold is no code: rejected, nothing called");
+    }
+    int local = 0;
+    check(!Win32::isExecutableCode(&local) && !Win32::isExecutableCode(nullptr), "stack and null are not code");
+
+    // From the program's own folder only: one planted in the current folder is not used.
+    SetCurrentDirectoryW((folder + L"\\data").c_str());
+    check(LoadLibraryW((folder + L"\\orvixupdate.dll").c_str()) == nullptr,
+          "no library beside the program: nothing loaded, not even the planted one");
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+void resources()
+{
+    for (const wchar_t *program : {L"installer", L"uninstaller", L"launcher"}) {
+        const std::string name = "resources of " + utf8(program) + ": IDI_ICON1 48x48x32 alone, version 2.0";
+        check(runAndWait(L"\"" + folder + L"\\resources_" + program + L".exe\"") == 0, name.c_str());
+    }
+}
+} // namespace
+
+int wmain()
+{
+    check(!folder.empty() && exists(folder + L"\\tst_win32.exe"), "the program's own folder");
+    hiddenStarts();
+    specialFolders();
+    cmdBuiltins();
+    taskkill();
+    namedLock();
+    updateLibraryChecks();
+    resources();
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
