@@ -1,0 +1,8 @@
+// The yardstick for the launcher: linked to the same Qt libraries, it only returns.
+#include <QApplication>
+
+int main()
+{
+    // Referenced, so the linker keeps the libraries as the launcher has them.
+    return QApplication::staticMetaObject.className() ? 0 : 1;
+}

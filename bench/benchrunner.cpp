@@ -1,0 +1,276 @@
+// benchrunner BUILD_DIR: measures the programs against their natural limits, each in the
+// same run on the same machine, and prints one table. Every figure is a median.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+struct Run
+{
+    double milliseconds = 0;
+    double peakMiB = 0;
+    int status = -1;
+    QString output;
+};
+
+double now()
+{
+    timespec t = {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
+// Runs a program with extra environment entries; its output goes to a file read back after.
+Run run(const QStringList &command, const QStringList &environment = {})
+{
+    std::vector<QByteArray> storage;
+    std::vector<char *> argv, envp;
+    for (const QString &word : command)
+        storage.push_back(QFile::encodeName(word));
+    for (auto &word : storage)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<QByteArray> envStorage;
+    for (const QString &entry : environment)
+        envStorage.push_back(entry.toLocal8Bit());
+    for (char **e = environ; *e; ++e) {
+        const QByteArray entry(*e);
+        const bool replaced = std::any_of(environment.begin(), environment.end(), [&entry](const QString &mine) {
+            return entry.startsWith(QByteArray(mine.section(QLatin1Char('='), 0, 0).toLocal8Bit() + '='));
+        });
+        if (!replaced)
+            envStorage.push_back(entry);
+    }
+    for (auto &entry : envStorage)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    QTemporaryDir scratch;
+    const QByteArray outputFile = QFile::encodeName(scratch.filePath(QStringLiteral("out")));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+
+    Run result;
+    const double start = now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return result;
+    }
+    int status = 0;
+    rusage usage = {};
+    wait4(pid, &status, 0, &usage);
+    result.milliseconds = now() - start;
+    posix_spawn_file_actions_destroy(&actions);
+    result.peakMiB = double(usage.ru_maxrss) / 1024.0;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    QFile out(QString::fromLocal8Bit(outputFile));
+    if (out.open(QIODevice::ReadOnly))
+        result.output = QString::fromLocal8Bit(out.readAll());
+    return result;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+struct Row
+{
+    QString what, unit;
+    double program, limit, target;
+    bool fixedLimit; // an absolute target rather than a ratio to a measured limit
+    int runs;
+    QString note;
+};
+std::vector<Row> rows;
+bool failedRun = false;
+
+void report(const Row &row)
+{
+    rows.push_back(row);
+}
+
+void checkStatus(const Run &r, const char *what)
+{
+    if (r.status != 0) {
+        std::fprintf(stderr, "bench: %s ended with status %d\n", what, r.status);
+        failedRun = true;
+    }
+}
+
+void startup(const QString &build)
+{
+    const QString shim = build + QStringLiteral("/bench/libfirstframe.so");
+    QTemporaryDir tmp; // an empty TMP: no setup program to start
+    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim, QStringLiteral("TMP=") + tmp.path()};
+    const QStringList installer = {build + QStringLiteral("/bin/installer")};
+    const QStringList bare = {build + QStringLiteral("/bench/bench-barewindow")};
+    run(installer, env);
+    run(bare, env); // warm the file cache for both
+    std::vector<double> ti, tb, mi, mb;
+    const int runs = 9;
+    for (int i = 0; i < runs; ++i) {
+        const Run a = run(installer, env), b = run(bare, env);
+        checkStatus(a, "installer");
+        checkStatus(b, "bare window");
+        ti.push_back(a.milliseconds);
+        tb.push_back(b.milliseconds);
+        mi.push_back(a.peakMiB);
+        mb.push_back(b.peakMiB);
+    }
+    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"), median(ti), median(tb), 1.15, false,
+            runs, QStringLiteral("bare frameless translucent window")});
+    report({QStringLiteral("installer: peak memory at first frame"), QStringLiteral("MiB"), median(mi), median(mb), 1.15,
+            false, runs, QStringLiteral("bare frameless translucent window")});
+}
+
+bool makeTree(const QString &root, int folders, int filesPerFolder, qint64 fileSize)
+{
+    const QByteArray content(fileSize, 'z');
+    for (int f = 0; f < folders; ++f) {
+        const QString folder = root + QStringLiteral("/g%1/f%2").arg(f / 100).arg(f);
+        if (!QDir().mkpath(folder))
+            return false;
+        for (int i = 0; i < filesPerFolder; ++i) {
+            QFile file(folder + QStringLiteral("/file %1.dat").arg(i));
+            if (!file.open(QIODevice::WriteOnly) || file.write(content) != fileSize)
+                return false;
+        }
+    }
+    return true;
+}
+
+void removal(const QString &build, const QString &label, int folders, int filesPerFolder, qint64 fileSize)
+{
+    QTemporaryDir work(QDir::currentPath() + QStringLiteral("/bench-removal-XXXXXX"));
+    const QString tree = work.filePath(QStringLiteral("template"));
+    if (!makeTree(tree, folders, filesPerFolder, fileSize)) {
+        std::fprintf(stderr, "bench: cannot make the tree for %s\n", qPrintable(label));
+        failedRun = true;
+        return;
+    }
+    const QString walker = build + QStringLiteral("/tests/removetree");
+    std::vector<double> tw, tr;
+    const int runs = 5;
+    for (int i = 0; i < runs; ++i) {
+        const QString a = work.filePath(QStringLiteral("a")), b = work.filePath(QStringLiteral("b"));
+        run({QStringLiteral("/bin/cp"), QStringLiteral("-a"), tree, a});
+        run({QStringLiteral("/bin/cp"), QStringLiteral("-a"), tree, b});
+        run({QStringLiteral("/bin/sync")});
+        const Run w = run({walker, a});
+        const Run r = run({QStringLiteral("/bin/rm"), QStringLiteral("-rf"), b});
+        checkStatus(w, "removal walk");
+        checkStatus(r, "rm -rf");
+        if (QFileInfo::exists(a)) {
+            std::fprintf(stderr, "bench: the removal walk left %s behind\n", qPrintable(a));
+            failedRun = true;
+        }
+        tw.push_back(w.milliseconds);
+        tr.push_back(r.milliseconds);
+    }
+    report({QStringLiteral("uninstaller: removal walk, ") + label, QStringLiteral("ms"), median(tw), median(tr), 1.5, false,
+            runs, QStringLiteral("rm -rf of an identical copy")});
+}
+
+void launcher(const QString &build)
+{
+    QTemporaryDir folder, runtime;
+    for (const QString &file : QStringList{build + QStringLiteral("/bin/launcher"), build + QStringLiteral("/tests/libs/sample/orvixupdate.so"),
+                                build + QStringLiteral("/tests/libs/updateSelf.exe")})
+        QFile::copy(file, folder.filePath(QFileInfo(file).fileName()));
+    QFile(folder.filePath(QStringLiteral("update.zup"))).open(QIODevice::WriteOnly);
+    // A platform plugin that does not exist: a GUI application object would abort the run.
+    const QStringList env = {QStringLiteral("QT_QPA_PLATFORM=none-such"), QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
+    const QStringList launch = {folder.filePath(QStringLiteral("launcher"))};
+    const QStringList bare = {build + QStringLiteral("/bench/bench-bareprogram")};
+    run(launch, env);
+    run(bare, env);
+    std::vector<double> tl, tb;
+    const int runs = 15;
+    for (int i = 0; i < runs; ++i) {
+        const Run a = run(launch, env), b = run(bare, env);
+        checkStatus(a, "launcher");
+        checkStatus(b, "bare program");
+        tl.push_back(a.milliseconds);
+        tb.push_back(b.milliseconds);
+    }
+    if (!QFile::exists(folder.filePath(QStringLiteral("updateSelf.log")))) {
+        std::fprintf(stderr, "bench: the launcher never started the self-updater\n");
+        failedRun = true;
+    }
+    report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"), median(tl), median(tb), 1.2,
+            false, runs, QStringLiteral("bare program, same Qt libraries")});
+}
+
+void idle(const QString &build)
+{
+    const QString shim = build + QStringLiteral("/bench/libfirstframe.so");
+    QTemporaryDir tmp;
+    const int seconds = 10;
+    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim, QStringLiteral("TMP=") + tmp.path(),
+                             QStringLiteral("BENCH_IDLE_SECONDS=%1").arg(seconds)};
+    std::vector<double> share;
+    const int runs = 5;
+    for (int i = 0; i < runs; ++i) {
+        const Run r = run({build + QStringLiteral("/bin/installer")}, env);
+        checkStatus(r, "installer on its progress page");
+        const QString line = r.output.section(QStringLiteral("cpu_ms "), 1).trimmed();
+        share.push_back(line.toDouble() / (seconds * 1000.0) * 100.0);
+    }
+    report({QStringLiteral("installer: progress page, CPU over 10 s"), QStringLiteral("% core"), median(share), 1.0, 1.0,
+            true, runs, QStringLiteral("fixed target")});
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: benchrunner BUILD_DIR\n");
+        return 2;
+    }
+    const QString build = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    startup(build);
+    idle(build);
+    launcher(build);
+    removal(build, QStringLiteral("50,000 files in 5,000 folders"), 5000, 10, 64);
+    removal(build, QStringLiteral("1,000 files of 1 MiB"), 100, 10, 1024 * 1024);
+
+    std::printf("\n| measure | program | limit | ratio | target | met | runs | limit measured on |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    bool allMet = !failedRun;
+    for (const Row &row : rows) {
+        const double ratio = row.fixedLimit ? row.program : row.program / row.limit;
+        const bool met = row.fixedLimit ? row.program < row.target : ratio <= row.target;
+        allMet = allMet && met;
+        std::printf("| %s | %.1f %s | %.1f %s | %s | %s | %s | %d | %s |\n", qPrintable(row.what), row.program,
+                    qPrintable(row.unit), row.limit, qPrintable(row.unit),
+                    row.fixedLimit ? "-" : qPrintable(QString::number(ratio, 'f', 2)),
+                    row.fixedLimit ? qPrintable(QStringLiteral("< %1").arg(row.target)) : qPrintable(QStringLiteral("<= %1").arg(row.target)),
+                    met ? "yes" : "NO", row.runs, qPrintable(row.note));
+    }
+    std::printf("\nmachine: %s, %s, %d cores\n", qPrintable(QSysInfo::prettyProductName()),
+                qPrintable(QSysInfo::currentCpuArchitecture()), QThread::idealThreadCount());
+    return allMet ? 0 : 1;
+}
