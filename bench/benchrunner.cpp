@@ -1,4 +1,4 @@
-// benchrunner BUILD_DIR: measures the programs against their natural limits, each in the
+// benchrunner BUILD_DIR [MEASURE...]: measures the programs against their natural limits, each in the
 // same run on the same machine, and prints one table. Every figure is a median.
 #include <QCoreApplication>
 #include <QDir>
@@ -251,11 +251,21 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString build = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    startup(build);
-    idle(build);
-    launcher(build);
-    removal(build, QStringLiteral("50,000 files in 5,000 folders"), 5000, 10, 64);
-    removal(build, QStringLiteral("1,000 files of 1 MiB"), 100, 10, 1024 * 1024);
+    // Further arguments pick measures by name: startup, idle, launcher, removal.
+    QStringList chosen;
+    for (int i = 2; i < argc; ++i)
+        chosen << QString::fromLocal8Bit(argv[i]);
+    const auto wanted = [&chosen](const char *name) { return chosen.isEmpty() || chosen.contains(QLatin1String(name)); };
+    if (wanted("startup"))
+        startup(build);
+    if (wanted("idle"))
+        idle(build);
+    if (wanted("launcher"))
+        launcher(build);
+    if (wanted("removal")) {
+        removal(build, QStringLiteral("50,000 files in 5,000 folders"), 5000, 10, 64);
+        removal(build, QStringLiteral("1,000 files of 1 MiB"), 100, 10, 1024 * 1024);
+    }
 
     std::printf("\n| measure | program | limit | ratio | target | met | runs | limit measured on |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");

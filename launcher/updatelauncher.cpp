@@ -57,7 +57,8 @@ int UpdateLauncher::run()
     }
 
     // From the launcher's own folder only: a library planted elsewhere is never loaded.
-    library.setFileName(QDir(platform().programFolder()).filePath(fileName));
+    const QDir ownFolder(platform().programFolder());
+    library.setFileName(ownFolder.filePath(fileName));
     library.load();
     if (!library.isLoaded()) {
         showBox(QMessageBox::Critical, QStringLiteral("Error"),
@@ -79,7 +80,7 @@ int UpdateLauncher::run()
         return 0; // nothing to update
 
     // Only the self-updater beside the launcher; it sees the plain command line.
-    const QString selfUpdater = QDir(platform().programFolder()).filePath(QStringLiteral("updateSelf.exe"));
+    const QString selfUpdater = ownFolder.filePath(QStringLiteral("updateSelf.exe"));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
     showBox(QMessageBox::Critical, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));

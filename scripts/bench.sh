@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds in release mode and measures the programs against their natural limits: prints one
-# table. Windows are shown on a display of their own (Xvfb) unless one is given.
+# table (or only the measures named: startup idle launcher removal). Windows are shown on a display of their own (Xvfb) unless one is given.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,4 +20,4 @@ export QT_QPA_PLATFORM=xcb
 unset XDG_RUNTIME_DIR
 cd build-release
 echo "Benchmarking on $(date -u +%Y-%m-%d), display $DISPLAY ..."
-"$root/build-release/bench/benchrunner" "$root/build-release"
+"$root/build-release/bench/benchrunner" "$root/build-release" "$@"

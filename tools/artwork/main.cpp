@@ -2,6 +2,7 @@
 // the resource lists that compile them in. Run from the source tree's root:
 //   QT_QPA_PLATFORM=offscreen build/bin/artwork .
 #include "pictures.h"
+#include "pngwriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,11 @@ int main(int argc, char *argv[])
         QDir().mkpath(folder);
         for (int scale = 1; scale <= 2; ++scale) {
             const QString name = scale == 1 ? picture.name : doubled(picture.name);
-            if (!picture.render(scale).save(folder + QLatin1Char('/') + name, nullptr, 92)) {
+            const QImage image = picture.render(scale);
+            const QString path = folder + QLatin1Char('/') + name;
+            const bool written = name.endsWith(QStringLiteral(".jpg")) ? image.save(path, "JPEG", 92)
+                                                                        : writeUnfilteredPng(image, path);
+            if (!written) {
                 std::fprintf(stderr, "artwork: cannot write %s\n", qPrintable(name));
                 return 1;
             }
