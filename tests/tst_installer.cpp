@@ -4,6 +4,7 @@
 #include "myinstall.h"
 #include "myok.h"
 #include "recordingplatform.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -67,12 +68,6 @@ void checkWidget(QWidget *window, const char *name, const char *className, const
     QCOMPARE(widget->metaObject()->className(), className);
     QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(parentName));
     QCOMPARE(widget->geometry(), geometry);
-}
-
-template<typename T>
-T *child(QWidget *window, const char *name)
-{
-    return window->findChild<T *>(QString::fromLatin1(name));
 }
 
 void checkSkin(QWidget *window, const char *objectName, QSize size, Qt::WindowFlags flags)

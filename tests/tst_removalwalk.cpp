@@ -1,5 +1,6 @@
 #include "productfolder.h"
 #include "removalwalk.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -35,7 +36,6 @@ private:
     std::unique_ptr<QTemporaryDir> root;
     QString product;
     QString path(const QString &relative) const { return product + "/" + relative; }
-    static void touch(const QString &file);
     static QStringList contents(const QString &folder);
 };
 
@@ -44,14 +44,6 @@ void tst_RemovalWalk::init()
     root = std::make_unique<QTemporaryDir>();
     product = root->filePath("Zelvane2.0");
     QVERIFY(QDir().mkpath(product));
-}
-
-void tst_RemovalWalk::touch(const QString &file)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-    QFile f(file);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(file));
-    f.write("x");
 }
 
 QStringList tst_RemovalWalk::contents(const QString &folder)

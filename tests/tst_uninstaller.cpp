@@ -1,6 +1,7 @@
 #include "commands.h"
 #include "mainwindow.h"
 #include "recordingplatform.h"
+#include "testfiles.h"
 #include "unok.h"
 
 #include <QApplication>
@@ -43,21 +44,6 @@ private:
     std::unique_ptr<QTemporaryDir> root;
     QString home, product, desktop, startup, programs;
 };
-
-namespace {
-void touch(const QString &file)
-{
-    QDir().mkpath(QFileInfo(file).path());
-    QFile f(file);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(file));
-}
-
-template<typename T>
-T *child(QWidget *window, const char *name)
-{
-    return window->findChild<T *>(QString::fromLatin1(name));
-}
-} // namespace
 
 void tst_Uninstaller::init()
 {

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -25,15 +26,6 @@ private:
     std::unique_ptr<QTemporaryDir> sandbox;
     QString home, product, desktop, startup, group, outside;
 };
-
-namespace {
-void touch(const QString &file)
-{
-    QDir().mkpath(QFileInfo(file).path());
-    QFile f(file);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(file));
-}
-} // namespace
 
 void tst_UninstallerProcess::init()
 {
