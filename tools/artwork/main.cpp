@@ -20,14 +20,14 @@ QString doubled(const QString &name)
     return info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
 }
 
-bool writeResourceList(const QString &folder, const QStringList &files)
+bool writeResourceList(const QString &folder, const QString &fileName, const QString &prefix,
+                       const QStringList &files)
 {
-    const QString base = QFileInfo(folder).fileName();
-    QFile qrc(folder + QLatin1Char('/') + base + QStringLiteral(".qrc"));
+    QFile qrc(folder + QLatin1Char('/') + fileName);
     if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
     QTextStream out(&qrc);
-    out << "<RCC>\n    <qresource prefix=\"/new/prefix1/" << base << "\">\n";
+    out << "<RCC>\n    <qresource prefix=\"" << prefix << "\">\n";
     for (const QString &file : files)
         out << "        <file>" << file << "</file>\n";
     out << "    </qresource>\n</RCC>\n";
@@ -40,7 +40,10 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     const QDir root(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
 
-    QMap<QString, QStringList> bundles;
+    // Two resource lists a bundle, one resource tree to the program: the pictures the windows
+    // show, and the rest (high-density twins, unused pictures). Kept apart, reading a shown
+    // picture does not bring the rest of the bundle's bytes into memory.
+    QMap<QString, QStringList> shown, more;
     for (const Picture &picture : allPictures()) {
         const QString folder = root.filePath(picture.folder);
         QDir().mkpath(folder);
@@ -54,7 +57,7 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "artwork: cannot write %s\n", qPrintable(name));
                 return 1;
             }
-            bundles[folder] << name;
+            (picture.shown && scale == 1 ? shown : more)[folder] << name;
         }
     }
     // Each program's Windows icon: one 48 x 48 image, 32 bits with alpha.
@@ -66,10 +69,15 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    for (auto it = bundles.begin(); it != bundles.end(); ++it) {
+    for (auto it = shown.begin(); it != shown.end(); ++it) {
+        const QString base = QFileInfo(it.key()).fileName();
+        const QString prefix = QStringLiteral("/new/prefix1/") + base;
+        QStringList rest = more.value(it.key());
         it->sort();
-        if (!writeResourceList(it.key(), *it)) {
-            std::fprintf(stderr, "artwork: cannot write the resource list of %s\n", qPrintable(it.key()));
+        rest.sort();
+        if (!writeResourceList(it.key(), base + QStringLiteral(".qrc"), prefix, *it)
+            || !writeResourceList(it.key(), base + QStringLiteral("_more.qrc"), prefix, rest)) {
+            std::fprintf(stderr, "artwork: cannot write the resource lists of %s\n", qPrintable(it.key()));
             return 1;
         }
     }

@@ -278,6 +278,13 @@ QList<Picture> allPictures()
     }
     list << picture(uninstaller, QStringLiteral("022.png"), 570, 462, true, uninstallMain)
          << picture(uninstaller, QStringLiteral("tuichu.png"), 516, 424, true, uninstalled);
+
+    const QString shownByInstaller = QStringLiteral("01 02 04 b-1 b-2 close_1 close_2 w-1 w-2 b1 b2 b3");
+    const QString shownByUninstaller = QStringLiteral("022 tuichu b-1 b-2 close_1 close_2");
+    for (Picture &p : list) {
+        const QStringList names = (p.folder == installer ? shownByInstaller : shownByUninstaller).split(QLatin1Char(' '));
+        p.shown = p.name.endsWith(QStringLiteral(".png")) && names.contains(p.name.chopped(4));
+    }
     return list;
 }
 
