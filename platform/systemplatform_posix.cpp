@@ -127,13 +127,14 @@ void killByName(const QString &name)
         const long pid = std::strtol(entry->d_name, &end, 10);
         if (*end != '\0' || pid <= 0 || pid == self)
             continue;
+        // The name first: most processes differ in it, and it is one read.
         char path[64];
+        std::snprintf(path, sizeof(path), "/proc/%ld/comm", pid);
+        if (readProcFile(path, 64).trimmed() != shortName)
+            continue;
         struct stat owner = {};
         std::snprintf(path, sizeof(path), "/proc/%ld", pid);
         if (::stat(path, &owner) != 0 || owner.st_uid != me)
-            continue;
-        std::snprintf(path, sizeof(path), "/proc/%ld/comm", pid);
-        if (readProcFile(path, 64).trimmed() != shortName)
             continue;
         if (wanted.size() > 15) {
             std::snprintf(path, sizeof(path), "/proc/%ld/cmdline", pid);
