@@ -22,19 +22,15 @@ void RecordingPlatform::exitProcess(int status)
     exits << status;
 }
 
-bool RecordingPlatform::holdSingleInstance(const QString &name)
+bool RecordingPlatform::holdSingleInstance(const QString &)
 {
-    if (lockTakenElsewhere || locksHeld.contains(name))
-        return false;
-    locksHeld << name;
-    return true;
+    return true; // no other copy in a test
 }
 
-bool RecordingPlatform::launch(const QString &program, const QString &commandLine)
+bool RecordingPlatform::launch(const QString &, const QString &commandLine)
 {
     commands << commandLine;
-    programs << program;
     if (onStart)
         onStart(commandLine);
-    return startSucceeds;
+    return true;
 }

@@ -14,14 +14,10 @@ class RecordingPlatform final : public Platform
 {
 public:
     QStringList commands;                      // every command line started, in order
-    QStringList programs;                      // the program named with each, or empty
     QList<int> sleeps;                         // every pause, in milliseconds
     QList<int> exits;                          // every exit status asked for
     QHash<Folder, QString> folders;            // what folderPath answers; empty when missing
     QString ownFolder;                         // what programFolder answers
-    QStringList locksHeld;                     // names handed out by holdSingleInstance
-    bool lockTakenElsewhere = false;           // makes holdSingleInstance refuse
-    bool startSucceeds = true;                 // what starting a command reports
     std::function<void()> onSleep;             // runs inside a pause, to look at the windows
     std::function<void(const QString &)> onStart; // runs as a command starts
 
