@@ -10,6 +10,10 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include "win32api.h"
+#endif
+
 #if defined(_WIN32) && !defined(_WIN64)
 #define ZELVANE_CDECL __cdecl
 #else
@@ -57,8 +61,10 @@ int UpdateLauncher::run()
     }
 
     // From the launcher's own folder only: a library planted elsewhere is never loaded.
-    const QDir ownFolder(platform().programFolder());
-    library.setFileName(ownFolder.filePath(fileName));
+    // An own folder that cannot be told is no folder at all, never the current one.
+    const QString own = platform().programFolder();
+    const QDir ownFolder(own);
+    library.setFileName(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
     library.load();
     if (!library.isLoaded()) {
         showBox(QMessageBox::Critical, QStringLiteral("Error"),
@@ -80,7 +86,7 @@ int UpdateLauncher::run()
         return 0; // nothing to update
 
     // Only the self-updater beside the launcher; it sees the plain command line.
-    const QString selfUpdater = ownFolder.filePath(QStringLiteral("updateSelf.exe"));
+    const QString selfUpdater = QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
     showBox(QMessageBox::Critical, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));
@@ -94,8 +100,13 @@ void UpdateLauncher::showBox(QMessageBox::Icon icon, const QString &title, const
     if (!QCoreApplication::instance())
         ownApplication = std::make_unique<QApplication>(argc, argv);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        // The library made a non-GUI application object: no box can be shown beside it.
+        // The library made a non-GUI application object: no Qt box can be shown beside it.
+#ifdef Q_OS_WIN
+        // A GUI program's stderr reaches nobody there: the system's own box says the same.
+        Win32::messageBox(title.toStdWString(), text.toStdWString(), icon == QMessageBox::Warning);
+#else
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+#endif
         return;
     }
     if (icon == QMessageBox::Warning)

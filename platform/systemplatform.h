@@ -12,6 +12,12 @@ public:
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
 
+#ifndef Q_OS_WIN
+    // The folder in `variable` when it is absolute, else `underHome` in an absolute HOME;
+    // empty when neither is usable.
+    static QString userFolder(const char *variable, const char *underHome);
+#endif
+
 protected:
     bool launch(const QString &program, const QString &commandLine) override;
 };

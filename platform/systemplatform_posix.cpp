@@ -1,5 +1,6 @@
 #include "systemplatform.h"
 
+#include "removalwalk.h"
 #include "windowscommandline.h"
 
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <cstdint>
 #include <link.h>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
 #include <csignal>
 #include <cstdlib>
@@ -23,7 +26,9 @@
 #include <unistd.h>
 
 // Stand-ins for what Windows' cmd, del, rmdir and taskkill would do, so that the same command
-// lines work here: the commands are split by Windows' rules and mapped onto POSIX programs.
+// lines work here: the commands are split by Windows' rules; del, rmdir and taskkill are done
+// in this process, cmd /C starts a file by its absolute path. No program is ever looked up in
+// this program's own folder or the current one, where anybody may have put one.
 
 extern char **environ;
 
@@ -44,29 +49,37 @@ QString posixPath(QString path)
 
 bool isProgram(const QFileInfo &file)
 {
-    return file.isFile() && file.isExecutable();
+    return file.isAbsolute() && file.isFile() && file.isExecutable();
 }
 
-// A bare name is looked for in the program's own folder first, then in PATH.
-QString findProgram(const QString &program)
+// A system tool, from the absolute folders on PATH only: an empty or relative entry (the
+// current folder) and this program's own folder are passed over.
+QString findSystemTool(const char *name)
 {
-    if (program.contains(QLatin1Char('/'))) {
-        const QFileInfo file(program);
-        return isProgram(file) ? file.absoluteFilePath() : QString();
+    const QString own = SystemPlatform().programFolder();
+    const QStringList folders = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        if (!QDir::isAbsolutePath(folder) || QDir::cleanPath(folder) == own)
+            continue;
+        const QFileInfo tool(QDir(folder).filePath(QLatin1String(name)));
+        if (isProgram(tool))
+            return tool.absoluteFilePath();
     }
-    const QFileInfo own(QDir(SystemPlatform().programFolder()).filePath(program));
-    if (isProgram(own))
-        return own.absoluteFilePath();
-    return QStandardPaths::findExecutable(program);
+    return {};
+}
+
+// Started children are waited for out of the way, so that none lingers as a zombie.
+void reapLater(pid_t child)
+{
+    std::thread([child] { waitpid(child, nullptr, 0); }).detach();
 }
 
 // Started in a session of its own with stdio on /dev/null, and not waited for. posix_spawn
 // rather than QProcess::startDetached: one vfork-like clone instead of two forks and a wait,
 // which is most of what the launcher spends beyond loading its libraries.
-bool startDetached(const QString &program, const QStringList &arguments)
+bool startDetached(const QString &path, const QStringList &arguments)
 {
-    const QString path = findProgram(program);
-    if (path.isEmpty())
+    if (!isProgram(QFileInfo(path)))
         return false;
     std::vector<QByteArray> words = {QFile::encodeName(path)};
     for (const QString &argument : arguments)
@@ -94,7 +107,10 @@ bool startDetached(const QString &program, const QStringList &arguments)
     const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return error == 0;
+    if (error != 0)
+        return false;
+    reapLater(pid);
+    return true;
 }
 
 // The first `size` bytes of a small /proc file, or an empty array.
@@ -130,7 +146,11 @@ void killByName(const QString &name)
         // The name first: most processes differ in it, and it is one read.
         char path[64];
         std::snprintf(path, sizeof(path), "/proc/%ld/comm", pid);
-        if (readProcFile(path, 64).trimmed() != shortName)
+        // Exactly the name: " loding.exe" is another program.
+        QByteArray comm = readProcFile(path, 64);
+        if (comm.endsWith('\n'))
+            comm.chop(1);
+        if (comm != shortName)
             continue;
         struct stat owner = {};
         std::snprintf(path, sizeof(path), "/proc/%ld", pid);
@@ -154,28 +174,35 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
     if (words.isEmpty() || words.first().isEmpty())
         return false;
     const QString program = words.takeFirst();
-    if (!programFile.isEmpty()) {
-        const QFileInfo file(programFile);
-        return isProgram(file) && startDetached(file.absoluteFilePath(), words);
-    }
+    if (!programFile.isEmpty())
+        return startDetached(programFile, words);
 
     if (sameWord(program, "cmd") && words.size() >= 2 && sameWord(words.first(), "/C")) {
         words.removeFirst();
+        const QString target = posixPath(words.last());
+        if (!QDir::isAbsolutePath(target))
+            return false; // never relative to the current folder
         if (words.size() == 4 && sameWord(words[0], "del") && sameWord(words[1], "/Q")
-            && sameWord(words[2], "/F"))
-            return startDetached(QStringLiteral("rm"),
-                                 {QStringLiteral("-f"), QStringLiteral("--"), posixPath(words[3])});
+            && sameWord(words[2], "/F")) {
+            // That one entry (a link as itself); del leaves folders alone.
+            struct stat entry = {};
+            const QByteArray name = QFile::encodeName(target);
+            if (::lstat(name.constData(), &entry) == 0 && !S_ISDIR(entry.st_mode))
+                ::unlink(name.constData());
+            return true;
+        }
         if (words.size() == 4 && sameWord(words[0], "rmdir") && sameWord(words[1], "/S")
-            && sameWord(words[2], "/Q"))
-            return startDetached(QStringLiteral("rm"),
-                                 {QStringLiteral("-rf"), QStringLiteral("--"), posixPath(words[3])});
+            && sameWord(words[2], "/Q")) {
+            RemovalWalk::removeTree(target, RemovalWalk::Hidden::Remove);
+            return true;
+        }
         if (words.size() == 1) {
-            const QFileInfo file(posixPath(words[0]));
+            const QFileInfo file(target);
             if (!file.exists())
                 return false;
             if (isProgram(file))
                 return startDetached(file.absoluteFilePath(), {});
-            return startDetached(QStringLiteral("xdg-open"), {file.absoluteFilePath()});
+            return startDetached(findSystemTool("xdg-open"), {file.absoluteFilePath()});
         }
         return false;
     }
@@ -186,24 +213,37 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
         return true;
     }
 
-    return startDetached(program, words);
+    return false; // anything else only by an explicit program file
 }
 
 QString SystemPlatform::folderPath(Folder folder)
 {
+    // Without a usable HOME, Qt would take "/" for it: what derives from it is unknown instead.
+    QString base;
     switch (folder) {
     case Folder::Desktop:
-        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    case Folder::Startup: {
-        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        return config.isEmpty() ? QString() : config + QStringLiteral("/autostart");
-    }
-    case Folder::Programs: {
-        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        return data.isEmpty() ? QString() : data + QStringLiteral("/applications");
-    }
+        return userFolder("HOME", "").isEmpty() ? QString()
+                                                : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case Folder::Startup:
+        base = userFolder("XDG_CONFIG_HOME", ".config");
+        return base.isEmpty() ? QString() : base + QStringLiteral("/autostart");
+    case Folder::Programs:
+        base = userFolder("XDG_DATA_HOME", ".local/share");
+        return base.isEmpty() ? QString() : base + QStringLiteral("/applications");
     }
     return {};
+}
+
+QString SystemPlatform::userFolder(const char *variable, const char *underHome)
+{
+    // As the XDG rules say: a relative value is ignored; HOME unset, empty or relative is unknown.
+    const QString value = qEnvironmentVariable(variable);
+    if (QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    const QString home = qEnvironmentVariable("HOME");
+    if (qstrcmp(variable, "HOME") == 0 || !QDir::isAbsolutePath(home))
+        return {};
+    return QDir::cleanPath(home + QLatin1Char('/') + QLatin1String(underHome));
 }
 
 bool isExecutableCode(const void *address)
@@ -236,8 +276,10 @@ bool isExecutableCode(const void *address)
 
 QString SystemPlatform::programFolder()
 {
-    // Works with or without an application object, unlike QCoreApplication's.
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+    // Works with or without an application object, unlike QCoreApplication's. Empty when the
+    // executable is gone (the link then names a path that no longer exists): never "here".
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return self.isEmpty() ? QString() : self.section(QLatin1Char('/'), 0, -2);
 }
 
 void SystemPlatform::sleep(int milliseconds)
@@ -250,16 +292,41 @@ void SystemPlatform::exitProcess(int status)
     std::exit(status);
 }
 
+namespace {
+// An open folder that is this user's alone: a real folder (not a link), owned by the user, that
+// nobody else may write to; -1 otherwise.
+int openPrivateFolder(const QString &path, bool create)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || name[0] != '/')
+        return -1;
+    if (create)
+        ::mkdir(name.constData(), 0700);
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat about = {};
+    if (folder >= 0 && ::fstat(folder, &about) == 0 && about.st_uid == ::getuid() && !(about.st_mode & 022))
+        return folder;
+    if (folder >= 0)
+        ::close(folder);
+    return -1;
+}
+} // namespace
+
 bool SystemPlatform::holdSingleInstance(const QString &name)
 {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
-    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name + QStringLiteral(".lock"));
-    // Close-on-exec: a program we start must not carry the lock on after we end.
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    // XDG_RUNTIME_DIR when it is the user's own; otherwise a folder of the user's own in the
+    // temp folder. Never a shared file that another user could hold or plant.
+    int folder = openPrivateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), false);
+    if (folder < 0)
+        folder = openPrivateFolder(QDir::tempPath() + QStringLiteral("/zelvane-") + QString::number(::getuid()), true);
+    if (folder < 0)
         return true; // as on Windows, a lock that cannot be made does not stop the program
+    const QByteArray file = QFile::encodeName(name + QStringLiteral(".lock"));
+    // Close-on-exec: a program we start must not carry the lock on after we end.
+    const int fd = ::openat(folder, file.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    ::close(folder);
+    if (fd < 0)
+        return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
         ::close(fd);

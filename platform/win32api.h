@@ -9,12 +9,16 @@ namespace Win32 {
 enum class Folder { Desktop, Startup, Programs };
 
 // Starts a command line with its window hidden (what WinExec with SW_HIDE does, in Unicode)
-// and does not wait for it. With an empty program the first word of the command line is
-// searched for as Windows searches; otherwise exactly that program file is started.
+// and does not wait for it. With an empty program the first word of the command line is a
+// program's full path, or names a tool of the system folder (cmd, taskkill), never searched
+// for; otherwise exactly that program file is started. The command line reaches the program unchanged either way.
 bool startHidden(const std::wstring &commandLine, const std::wstring &program = std::wstring());
 
 // The current user's special folder, never created; empty when unknown.
 std::wstring folderPath(Folder folder);
+
+// The user's profile folder as the system knows it (not USERPROFILE); empty when unknown.
+std::wstring profileFolder();
 
 // The folder of the running program's executable, without a trailing backslash.
 std::wstring programFolder();
@@ -23,6 +27,13 @@ void sleep(unsigned milliseconds);
 
 // True when `address` lies in committed, executable memory of a loaded module's image.
 bool isExecutableCode(const void *address);
+
+// Shows the system's own message box (Ok only, no owner window) and waits for it.
+void messageBox(const std::wstring &title, const std::wstring &text, bool warning);
+
+// Removes a symbolic link or junction as the entry it is: a folder entry with RemoveDirectoryW
+// (whether or not its target exists), any other with DeleteFileW. Never touches the target.
+bool removeLinkEntry(const std::wstring &path);
 
 // Creates the named mutex and keeps it for the rest of the process's life.
 // False when it existed already, that is when another process holds it.

@@ -7,10 +7,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 // The removal walk on real temporary trees, and the check that keeps it out of folders
 // that are not a product's own.
@@ -25,19 +32,40 @@ private slots:
     void emptyFoldersAboveStay();
     void neverFollowsLinks();
     void linkLoopsEnd();
+#ifdef Q_OS_WIN
+    void windowsLinksAreRemovedAsThemselves();
+#else
     void unlistableFolderStays();
+    void folderSwappedForALinkIsRemovedAsALink();
+    void otherFileSystemsStay();
+    void veryDeepTreeEndsCleanly();
+    void foldersOfTheUsersProgramsAreProtected();
+#endif
     void deepTree();
     void manyFiles();
     void onlyProductFoldersAreEmptied_data();
     void onlyProductFoldersAreEmptied();
     void linksToWellKnownFoldersAreSeenThrough();
+    void currentFolderInsideTheProduct();
 
 private:
     std::unique_ptr<QTemporaryDir> root;
     QString product;
     QString path(const QString &relative) const { return product + "/" + relative; }
     static QStringList contents(const QString &folder);
+    // Hidden as the system sees it: a dot name elsewhere, the hidden attribute on Windows.
+    static void hide(const QString &entry);
 };
+
+void tst_RemovalWalk::hide(const QString &entry)
+{
+#ifdef Q_OS_WIN
+    const std::wstring native = QDir::toNativeSeparators(entry).toStdWString();
+    QVERIFY(SetFileAttributesW(native.c_str(), GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
+#else
+    QVERIFY(QFileInfo(entry).fileName().startsWith('.'));
+#endif
+}
 
 void tst_RemovalWalk::init()
 {
@@ -71,9 +99,14 @@ void tst_RemovalWalk::removesEveryVisibleEntry()
     touch(readOnly.fileName());
     QVERIFY(readOnly.setPermissions(QFile::ReadOwner));
 
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
+#ifdef Q_OS_WIN
+    // Windows refuses to delete a read-only file: it stays, and so does its folder.
+    QCOMPARE(contents(product), QStringList{"read only.dat"});
+#else
     QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
     QCOMPARE(QDir(root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+#endif
 }
 
 void tst_RemovalWalk::hiddenEntriesStayWithTheirFolders()
@@ -83,8 +116,10 @@ void tst_RemovalWalk::hiddenEntriesStayWithTheirFolders()
     touch(path("lessons/other.txt"));
     touch(path(".hidden folder/inside.txt"));
     touch(path("paint/palette.txt"));
+    hide(path("lessons/deep/.settings"));
+    hide(path(".hidden folder"));
 
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
     QCOMPARE(contents(product), (QStringList{".hidden folder", ".hidden folder/inside.txt", "lessons",
                                              "lessons/deep", "lessons/deep/.settings"}));
 }
@@ -94,7 +129,7 @@ void tst_RemovalWalk::emptyFoldersAboveStay()
     // Only what lies inside is removed, however empty the folders above it become.
     const QString nested = root->filePath("vendor/games/Zelvane2.0");
     touch(nested + "/sub/file.txt");
-    removeTree(QFileInfo(nested));
+    RemovalWalk::removeTree(nested);
     QVERIFY(!QFileInfo::exists(nested));
     QVERIFY(QFileInfo(root->filePath("vendor/games")).isDir());
 }
@@ -112,7 +147,7 @@ void tst_RemovalWalk::neverFollowsLinks()
     QVERIFY(QFile::link(root->filePath("nothing here"), path("broken link")));
     touch(path("Zelvane儿童电脑操作系统2.0.lnk"));
 
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
     QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
     QCOMPARE(contents(outside), (QStringList{"canary", "sub", "sub/canary2"}));
     QVERIFY(QFile::exists(root->filePath("lonely file")));
@@ -126,10 +161,34 @@ void tst_RemovalWalk::linkLoopsEnd()
     QVERIFY(QFile::link(path("y"), path("x")));
     QVERIFY(QFile::link(path("x"), path("y")));
 
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
     QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
 }
 
+#ifdef Q_OS_WIN
+void tst_RemovalWalk::windowsLinksAreRemovedAsThemselves()
+{
+    const QString outside = root->filePath("outside");
+    touch(outside + "/canary");
+    touch(root->filePath("gone/file"));
+    const auto native = [](const QString &p) { return QDir::toNativeSeparators(p).toStdWString(); };
+    const DWORD folderLink = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    QVERIFY(QDir().mkpath(product));
+    QVERIFY(CreateSymbolicLinkW(native(path("folder link")).c_str(), native(outside).c_str(), folderLink));
+    QVERIFY(CreateSymbolicLinkW(native(path("file link")).c_str(), native(outside + "/canary").c_str(), 0));
+    // A folder link whose target is gone is still a folder entry to Windows.
+    QVERIFY(CreateSymbolicLinkW(native(path("dangling folder link")).c_str(), native(root->filePath("gone")).c_str(), folderLink));
+    QVERIFY(QDir(root->filePath("gone")).removeRecursively());
+    QCOMPARE(QProcess::execute("cmd", {"/c", "mklink", "/J", QDir::toNativeSeparators(path("junction")),
+                                       QDir::toNativeSeparators(outside)}), 0);
+    QVERIFY(QFileInfo(path("junction")).isJunction() || QFileInfo(path("junction")).isSymbolicLink());
+    QVERIFY(QFile::link(outside, path("shortcut.lnk")));
+
+    RemovalWalk::removeTree(product);
+    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
+    QCOMPARE(contents(outside), QStringList{"canary"});
+}
+#else
 void tst_RemovalWalk::unlistableFolderStays()
 {
     touch(path("locked/secret.txt"));
@@ -142,11 +201,101 @@ void tst_RemovalWalk::unlistableFolderStays()
         QCOMPARE(QProcess::execute("chown", {"-R", "65534:65534", root->path()}), 0);
         QCOMPARE(QProcess::execute(REMOVETREE, {product, "--as-nobody"}), 0);
     } else {
-        removeTree(QFileInfo(product));
+        RemovalWalk::removeTree(product);
     }
     QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(contents(product), (QStringList{"locked", "locked/secret.txt"}));
 }
+
+namespace {
+// What the hook below swaps: a folder of the product for a link to a folder outside.
+QString swapIn, swapTarget;
+bool swapped = false;
+} // namespace
+
+void tst_RemovalWalk::folderSwappedForALinkIsRemovedAsALink()
+{
+    const QString victim = root->filePath("victim");
+    touch(victim + "/precious");
+    touch(path("a_big/file"));
+    touch(path("z_dir/file"));
+    swapIn = product;
+    swapTarget = victim;
+    swapped = false;
+    // Between the listing of the product folder and the walk's look at its entries.
+    RemovalWalk::setListedHook([](const QString &folder) {
+        if (swapped || folder != swapIn)
+            return;
+        swapped = QDir().rename(swapIn + "/z_dir", swapIn + "/.old") && QFile::link(swapTarget, swapIn + "/z_dir");
+    });
+    RemovalWalk::removeTree(product);
+    RemovalWalk::setListedHook(nullptr);
+    QVERIFY(swapped);
+    QCOMPARE(contents(victim), QStringList{"precious"});
+    QCOMPARE(contents(product), (QStringList{".old", ".old/file"})); // the link itself is gone
+}
+
+void tst_RemovalWalk::otherFileSystemsStay()
+{
+    // A bind mount of a folder of the same file system: the device number alone cannot tell.
+    if (geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty())
+        QSKIP("a bind mount needs root and unshare");
+    const QString data = root->filePath("data");
+    touch(data + "/keep");
+    touch(path("mnt/.placeholder"));
+    touch(path("visible.txt"));
+    const QString script = "mount --bind \"$1\" \"$2/mnt\" && \"$3\" \"$2\"";
+    QCOMPARE(QProcess::execute("unshare", {"-m", "sh", "-c", script, "sh", data, product, REMOVETREE}), 0);
+    QCOMPARE(contents(data), QStringList{"keep"});
+    QCOMPARE(contents(product), (QStringList{"mnt", "mnt/.placeholder"}));
+}
+
+void tst_RemovalWalk::veryDeepTreeEndsCleanly()
+{
+    // Deeper than paths may be long and than descriptors may be open: made level by level.
+    const QString outside = root->filePath("outside");
+    touch(outside + "/canary");
+    QVERIFY(QDir().mkpath(product));
+    int folder = open(QFile::encodeName(product).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 5000 && folder >= 0; ++level) {
+        mkdirat(folder, "d", 0700);
+        const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (level % 1000 == 999)
+            QVERIFY(symlinkat(QFile::encodeName(outside).constData(), next, "link") == 0);
+        close(folder);
+        folder = next;
+    }
+    QVERIFY(folder >= 0);
+    close(folder);
+
+    RemovalWalk::removeTree(product);
+    QCOMPARE(contents(outside), QStringList{"canary"});
+    // QTemporaryDir cannot remove what is left by its path: rm can.
+    QCOMPARE(QProcess::execute("rm", {"-rf", product}), 0);
+}
+
+void tst_RemovalWalk::foldersOfTheUsersProgramsAreProtected()
+{
+    const QString home = root->filePath("home");
+    const QString tools = root->filePath("tools/bin");
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(QDir().mkpath(tools));
+    const QByteArray oldHome = qgetenv("HOME"), oldPath = qgetenv("PATH");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("PATH", QFile::encodeName(tools) + ":" + oldPath);
+    const QStringList known = ProductFolder::wellKnownFolders();
+    // With HOME unset Qt takes "/" for home: the account's own home still counts.
+    qunsetenv("HOME");
+    const QStringList knownWithoutHome = ProductFolder::wellKnownFolders();
+    qputenv("HOME", oldHome);
+    qputenv("PATH", oldPath);
+    for (const QString &folder : {tools, home + "/.local/bin", home + "/bin", home + "/.local/state",
+                                  home + "/.cache", QString("/usr/games"), QString("/usr/local/sbin")})
+        QVERIFY2(!ProductFolder::mayBeEmptied(folder, known), qPrintable(folder));
+    QVERIFY(ProductFolder::mayBeEmptied(home + "/.local/bin/Zelvane2.0", known));
+    QVERIFY(!ProductFolder::mayBeEmptied(QDir::homePath(), knownWithoutHome));
+}
+#endif
 
 void tst_RemovalWalk::deepTree()
 {
@@ -155,7 +304,7 @@ void tst_RemovalWalk::deepTree()
         deep += QString("/d%1").arg(level);
     QVERIFY(QDir().mkpath(deep));
     touch(deep + "/bottom.txt");
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
     QVERIFY(!QFileInfo::exists(product));
 }
 
@@ -171,7 +320,7 @@ void tst_RemovalWalk::manyFiles()
     }
     QElapsedTimer clock;
     clock.start();
-    removeTree(QFileInfo(product));
+    RemovalWalk::removeTree(product);
     QVERIFY(!QFileInfo::exists(product));
     QVERIFY2(clock.elapsed() < 20000, "10,000 files took more than 20 seconds");
 }
@@ -181,6 +330,27 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied_data()
     // Relative paths lie in this test's own temporary folder, whose home is "home".
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("allowed");
+#ifdef Q_OS_WIN
+    // The system's own folders, spelled as users and programs spell them.
+    const QString drive = qEnvironmentVariable("SystemDrive");
+    const QString windows = qEnvironmentVariable("SystemRoot");
+    const QString programs = qEnvironmentVariable("ProgramFiles");
+    const QString profile = qEnvironmentVariable("USERPROFILE");
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QTest::newRow("drive root") << drive + "/" << false;
+    QTest::newRow("drive root, back slash") << drive + "\\" << false;
+    QTest::newRow("Windows") << windows << false;
+    QTest::newRow("system32, back slashes") << QDir::toNativeSeparators(windows + "/System32") << false;
+    QTest::newRow("Program Files") << programs << false;
+    QTest::newRow("profile") << profile << false;
+    QTest::newRow("Users, holds the profile") << QFileInfo(profile).absolutePath() << false;
+    QTest::newRow("Desktop") << desktop << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("product in Program Files") << programs + "/Zelvane2.0" << true;
+    QTest::newRow("product, back slashes") << QDir::toNativeSeparators(programs + "/Zelvane2.0") << true;
+    QTest::newRow("product on the Desktop") << desktop + "/Zelvane" << true;
+    QTest::newRow("product in temp") << "Zelvane2.0" << true;
+#else
     QTest::newRow("file-system root") << "/" << false;
     QTest::newRow("home") << "home" << false;
     QTest::newRow("home, spelled with a trailing slash") << "home/" << false;
@@ -200,13 +370,14 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied_data()
     QTest::newRow("product in home") << "home/Zelvane2.0" << true;
     QTest::newRow("product in /opt") << "/opt/zelvane" << true;
     QTest::newRow("product in temp") << "Zelvane2.0" << true;
+#endif
 }
 
 void tst_RemovalWalk::onlyProductFoldersAreEmptied()
 {
     QFETCH(QString, folder);
     QFETCH(bool, allowed);
-    if (!folder.isEmpty() && !folder.startsWith('/'))
+    if (!folder.isEmpty() && QFileInfo(folder).isRelative())
         folder = root->path() + "/" + folder;
     const QString home = root->filePath("home");
     QVERIFY(QDir().mkpath(home + "/Desktop"));
@@ -232,6 +403,20 @@ void tst_RemovalWalk::linksToWellKnownFoldersAreSeenThrough()
     QVERIFY(!ProductFolder::mayBeEmptied(root->filePath("alias of home"), known));
     QVERIFY(!ProductFolder::mayBeEmptied(home + "/Documents", known));
     QVERIFY(ProductFolder::mayBeEmptied(home + "/Documents/Zelvane", known));
+}
+
+void tst_RemovalWalk::currentFolderInsideTheProduct()
+{
+    // How the uninstaller is usually started: from its own folder. Nothing relative to the
+    // current folder (Windows' "C:") may then make the product a protected folder.
+    touch(path("sub/file"));
+    const QString before = QDir::currentPath();
+    for (const QString &current : {product, path("sub")}) {
+        QVERIFY(QDir::setCurrent(current));
+        const bool decided = ProductFolder::mayBeEmptied(product, ProductFolder::wellKnownFolders());
+        QDir::setCurrent(before);
+        QVERIFY2(decided, qPrintable(current));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RemovalWalk)

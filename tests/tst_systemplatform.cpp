@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
+#include <unistd.h>
+
 // The POSIX stand-ins for cmd, del, rmdir and taskkill, run for real on temporary files
 // and processes.
 class tst_SystemPlatform : public QObject
@@ -22,10 +26,13 @@ private slots:
     void deleteRemovesOneFile();
     void rmdirRemovesTreeButNotWhatLinksPointTo();
     void taskkillEndsOnlyProcessesOfThatName();
-    void bareNameFoundInOwnFolderBeforePath();
+    void nothingIsLookedUpInOwnOrCurrentFolder();
     void specialFoldersFollowXdgAndAreNotCreated();
+    void unusableHomeMakesFoldersUnknown();
     void lockIsHeldByOneProcessOnly();
     void lockIsNotPassedToStartedPrograms();
+    void lockIsPrivateToTheUser();
+    void startedProgramsAreReaped();
 
 private:
     static void writeScript(const QString &path, const QByteArray &body);
@@ -125,44 +132,84 @@ void tst_SystemPlatform::taskkillEndsOnlyProcessesOfThatName()
     const QString sleep = QStandardPaths::findExecutable("sleep");
     QVERIFY(!sleep.isEmpty());
     QVERIFY(QFile::link(sleep, root.filePath("loding.exe")));
-    QVERIFY(QFile::link(sleep, root.filePath("loding.exe.bak")));
-    QProcess splash, other;
+    QProcess splash;
     splash.start(root.filePath("loding.exe"), {"60"});
-    other.start(root.filePath("loding.exe.bak"), {"60"});
     QVERIFY(splash.waitForStarted());
-    QVERIFY(other.waitForStarted());
+    // Only the exact name: blanks around it make another program.
+    QList<QProcess *> others;
+    for (const QString &name : {QString("loding.exe.bak"), QString(" loding.exe"), QString("loding.exe ")}) {
+        QVERIFY(QFile::link(sleep, root.filePath(name)));
+        others << new QProcess(this);
+        others.last()->start(root.filePath(name), {"60"});
+        QVERIFY(others.last()->waitForStarted());
+    }
 
     QVERIFY(platform().startHidden(Commands::killSplash()));
     QVERIFY(splash.waitForFinished(5000));
     QCOMPARE(splash.exitStatus(), QProcess::CrashExit); // killed, not ended by itself
-    QVERIFY(!other.waitForFinished(300));
-    QCOMPARE(other.state(), QProcess::Running);
-    other.kill();
-    other.waitForFinished();
+    for (QProcess *other : others) {
+        QVERIFY2(!other->waitForFinished(300), qPrintable(other->program()));
+        other->kill();
+        other->waitForFinished();
+    }
 
     // Nothing running under the name: taskkill still "runs", and nothing else happens.
     QVERIFY(platform().startHidden(Commands::killSplash()));
 }
 
-void tst_SystemPlatform::bareNameFoundInOwnFolderBeforePath()
+void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
 {
+    // Tools planted beside the program, in the current folder and through an empty PATH entry.
     QTemporaryDir root;
-    const QString name = QString("zelvane-probe-%1").arg(QCoreApplication::applicationPid());
-    const QString own = QCoreApplication::applicationDirPath() + "/" + name;
-    const QString onPath = root.filePath(name);
-    writeScript(own, "echo own > \"$1\"");
-    writeScript(onPath, "echo path > \"$1\"");
+    const QString marker = root.filePath("planted ran");
+    const QString own = QCoreApplication::applicationDirPath();
+    const QStringList planted = {own + "/rm", own + "/xdg-open", root.filePath("rm"), root.filePath("xdg-open")};
+    for (const QString &tool : planted)
+        writeScript(tool, "echo \"$0 $*\" >> \"" + QFile::encodeName(marker) + "\"");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(root.path());
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(root.path()) + ":" + oldPath);
-    const QString marker = root.filePath("who ran");
+    qputenv("PATH", "::/nowhere");
 
-    QVERIFY(platform().startHidden(name + " \"" + marker + "\""));
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(marker), QString("own"), 10000);
-    QFile::remove(own);
-    QFile::remove(marker);
-    QVERIFY(platform().startHidden(name + " \"" + marker + "\""));
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(marker), QString("path"), 10000);
+    touch(root.filePath("shortcut.lnk"));
+    touch(root.filePath("group/inside"));
+    touch(root.filePath("document.txt"));
+    QVERIFY(platform().startHidden(Commands::deleteFile(root.path(), "shortcut.lnk")));
+    QVERIFY(platform().startHidden(Commands::removeFolder(root.path(), "group")));
+    QVERIFY(!platform().startHidden(Commands::openFile(root.path(), "document.txt"))); // no xdg-open on PATH
+    QVERIFY(!platform().startHidden("xdg-open document.txt"));
+    QVERIFY(!platform().startHidden("cmd /C \"document.txt\""));
+
     qputenv("PATH", oldPath);
+    QDir::setCurrent(before);
+    QTest::qWait(300);
+    for (const QString &tool : planted)
+        QFile::remove(tool);
+    QVERIFY(!QFileInfo::exists(root.filePath("shortcut.lnk")));
+    QVERIFY(!QFileInfo::exists(root.filePath("group")));
+    QVERIFY2(!QFile::exists(marker), qPrintable(readAll(marker)));
+}
+
+void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
+{
+    const QByteArray oldHome = qgetenv("HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", "relative/data"); // ignored, as the XDG rules say
+    for (const QByteArray &home : {QByteArray(), QByteArray("relative/home")}) {
+        if (home.isEmpty())
+            qunsetenv("HOME");
+        else
+            qputenv("HOME", home);
+        QCOMPARE(platform().folderPath(Platform::Folder::Desktop), QString());
+        QCOMPARE(platform().folderPath(Platform::Folder::Startup), QString());
+        QCOMPARE(platform().folderPath(Platform::Folder::Programs), QString());
+    }
+    // An absolute XDG folder does not need HOME.
+    qputenv("XDG_CONFIG_HOME", "/somewhere/config");
+    QCOMPARE(platform().folderPath(Platform::Folder::Startup), QString("/somewhere/config/autostart"));
+    qputenv("HOME", oldHome);
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
 }
 
 void tst_SystemPlatform::specialFoldersFollowXdgAndAreNotCreated()
@@ -216,7 +263,7 @@ void tst_SystemPlatform::lockIsNotPassedToStartedPrograms()
     const QString name = QString("ZelvaneTestLockInherit%1").arg(QCoreApplication::applicationPid());
 
     QProcess holder;
-    holder.start(LOCKHOLDER, {name, root.filePath(sleeper) + " 60"});
+    holder.start(LOCKHOLDER, {name, root.filePath(sleeper), "60"});
     QVERIFY(holder.waitForReadyRead(5000));
     QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
     QTRY_VERIFY(holder.canReadLine());
@@ -227,6 +274,58 @@ void tst_SystemPlatform::lockIsNotPassedToStartedPrograms()
     // The started program still runs, yet the lock is free again.
     QVERIFY(platform().holdSingleInstance(name));
     QVERIFY(platform().startHidden("taskkill /IM " + sleeper + " /F"));
+}
+
+void tst_SystemPlatform::lockIsPrivateToTheUser()
+{
+    // Without XDG_RUNTIME_DIR, a link of the lock's name planted in the shared temp folder is
+    // never followed, and no file there is used at all.
+    QTemporaryDir root;
+    const QString name = QString("ZelvaneTestLockPrivate%1").arg(QCoreApplication::applicationPid());
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(root.path()));
+    QVERIFY(QFile::link(root.filePath("created through the link"), root.filePath(name + ".lock")));
+
+    QVERIFY(platform().holdSingleInstance(name));
+    QVERIFY(!QFileInfo::exists(root.filePath("created through the link")));
+    const QFileInfo folder(QDir::tempPath() + QString("/zelvane-%1").arg(getuid()));
+    QVERIFY(folder.isDir() && !folder.isSymLink());
+    QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+             QFileDevice::Permissions());
+    // A runtime folder that others may write to is not the user's own: passed over.
+    QVERIFY(QDir().mkpath(root.filePath("shared runtime")));
+    QFile::setPermissions(root.filePath("shared runtime"), QFileDevice::Permissions(0x7777));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath("shared runtime")));
+    QVERIFY(!platform().holdSingleInstance(name)); // the same private lock as before: held already
+    QVERIFY(!QFileInfo::exists(root.filePath("shared runtime/" + name + ".lock")));
+
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("TMPDIR", oldTmp);
+}
+
+void tst_SystemPlatform::startedProgramsAreReaped()
+{
+    QTemporaryDir root;
+    writeScript(root.filePath("quick.exe"), "exit 0");
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(platform().startHidden(Commands::openFile(root.path(), "quick.exe")));
+    // No child of this process is left as a zombie once they have ended.
+    const auto zombies = [] {
+        int count = 0;
+        const QString self = QString::number(QCoreApplication::applicationPid());
+        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile stat("/proc/" + pid + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
+            count += fields.value(1) == "Z" && QString::fromLatin1(fields.value(2)) == self;
+        }
+        return count;
+    };
+    QTest::qWait(500);
+    QTRY_COMPARE_WITH_TIMEOUT(zombies(), 0, 5000);
 }
 
 QTEST_GUILESS_MAIN(tst_SystemPlatform)

@@ -67,7 +67,7 @@ void MainWindow::removeProduct()
     const QString productFolder = platform().programFolder();
     // Never empty a folder that is not the product's own, such as the home folder.
     if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders()))
-        removeTree(QFileInfo(productFolder));
+        RemovalWalk::removeTree(productFolder);
     removeShortcut(Platform::Folder::Desktop);
     platform().startHidden(
         Commands::removeFolder(platform().folderPath(Platform::Folder::Programs), groupFolderName));

@@ -1,10 +1,20 @@
 #include "productfolder.h"
 
 #include "platform.h"
+#include "systemplatform.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include "win32api.h"
+#else
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+#endif
 
 namespace {
 #ifdef Q_OS_WIN
@@ -14,10 +24,11 @@ constexpr Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
 #endif
 
 // Absolute, clean, links resolved where the path exists, with a trailing slash, so that
-// "is inside" is a plain prefix test.
+// "is inside" is a plain prefix test. A path that is not absolute names no folder of its own
+// (Windows' "C:" is the current folder on drive C): empty.
 QString normalized(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || !QFileInfo(path).isAbsolute())
         return {};
     const QFileInfo info(path);
     QString clean = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
@@ -25,6 +36,24 @@ QString normalized(const QString &path)
         clean += QLatin1Char('/');
     return clean;
 }
+// The folders on PATH: the user's and the system's programs live there.
+QStringList programPath()
+{
+    return qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+}
+
+#ifndef Q_OS_WIN
+// The home folder the account has, whatever HOME says.
+QString accountHome()
+{
+    passwd entry = {};
+    passwd *found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    return QFile::decodeName(found->pw_dir);
+}
+#endif
 } // namespace
 
 namespace ProductFolder {
@@ -65,13 +94,25 @@ QStringList wellKnownFolders()
         folders << qEnvironmentVariable(variable);
     folders << qEnvironmentVariable("SystemRoot") + QStringLiteral("/System32")
             << qEnvironmentVariable("SystemRoot") + QStringLiteral("/SysWOW64");
+    // The profile as the system knows it, also when USERPROFILE is missing.
+    folders << QString::fromStdWString(Win32::profileFolder());
 #else
+    folders << accountHome();
+    for (const auto &[variable, underHome] : {std::pair{"XDG_DATA_HOME", ".local/share"},
+                                              {"XDG_CONFIG_HOME", ".config"},
+                                              {"XDG_STATE_HOME", ".local/state"},
+                                              {"XDG_CACHE_HOME", ".cache"},
+                                              {"", ".local/bin"},
+                                              {"", "bin"}})
+        folders << SystemPlatform::userFolder(variable, underHome);
     for (const char *system : {"/bin", "/boot", "/dev", "/etc", "/home", "/lib", "/lib32", "/lib64",
                                "/media", "/mnt", "/opt", "/proc", "/root", "/run", "/sbin", "/srv",
                                "/sys", "/tmp", "/usr", "/usr/bin", "/usr/lib", "/usr/local",
-                               "/usr/local/bin", "/usr/share", "/var", "/var/tmp"})
+                               "/usr/local/bin", "/usr/share", "/var", "/var/tmp", "/usr/games",
+                               "/usr/local/sbin", "/usr/sbin", "/snap", "/snap/bin"})
         folders << QString::fromLatin1(system);
 #endif
+    folders << programPath();
     folders.removeAll(QString());
     return folders;
 }

@@ -15,6 +15,6 @@ int main(int argc, char *argv[])
         if (setgid(65534) != 0 || setuid(65534) != 0)
             return 3;
     }
-    removeTree(QFileInfo(QString::fromLocal8Bit(argv[1])));
+    RemovalWalk::removeTree(QString::fromLocal8Bit(argv[1]));
     return 0;
 }

@@ -160,6 +160,16 @@ void cmdBuiltins()
     DeleteFileW(record.c_str());
     check(Win32::startHidden(L"cmd /C \"" + folder + L"\\recorder.exe\""), "cmd open starts");
     check(waitFor([&] { return exists(record); }), "cmd /C \"<file>\" starts the file");
+
+    // A cmd.exe beside this program (a downloads folder) is never the one started.
+    const std::wstring planted = folder + L"\\cmd.exe";
+    CopyFileW((folder + L"\\recorder.exe").c_str(), planted.c_str(), FALSE);
+    DeleteFileW(record.c_str());
+    check(Win32::startHidden(L"cmd /C \"" + folder + L"\\recorder.exe\" real"), "cmd starts beside a planted cmd.exe");
+    check(waitFor([&] { return exists(record); }), "the file is started");
+    check(readFile(record).find("\ncmd") == std::string::npos, "by the system's cmd, not the planted one");
+    DeleteFileW(planted.c_str());
+    check(!Win32::startHidden(L".\\recorder.exe"), "a program named relative to the current folder is never started");
 }
 
 void taskkill()

@@ -1,0 +1,143 @@
+#include "removalwalk.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdint>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// Everything relative to open folder descriptors: a name is examined with fstatat, a folder
+// entered with openat(O_NOFOLLOW | O_DIRECTORY), an entry removed with unlinkat. A path is
+// never resolved again, so nothing swapped in after a listing can lead the walk elsewhere.
+
+namespace {
+void (*listedHook)(const QString &) = nullptr;
+
+struct Walk
+{
+    // Where the walk started: its file system, and its mount (a bind mount of a folder of the
+    // same file system has the same device; only the mount tells it apart).
+    dev_t device;
+    std::uint64_t mount;
+    bool keepHidden;
+};
+
+// The mount an open folder lies on; 0 where the system cannot tell.
+std::uint64_t mountOf(int folder)
+{
+    struct statx about = {};
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_MNT_ID, &about) != 0 || !(about.stx_mask & STATX_MNT_ID))
+        return 0;
+    return about.stx_mnt_id;
+}
+
+bool onWalkedMount(int folder, const Walk &walk)
+{
+    struct stat self = {};
+    return fstat(folder, &self) == 0 && self.st_dev == walk.device && mountOf(folder) == walk.mount;
+}
+
+std::vector<std::string> list(int folder)
+{
+    std::vector<std::string> names;
+    // fdopendir owns the descriptor it is given: a duplicate, so `folder` stays open.
+    const int listing = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0)
+            close(listing);
+        return names;
+    }
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+// Empties the open folder `folder` (at `path`, for the hook); true when nothing stayed in it.
+bool emptyFolder(int folder, const std::string &path, const Walk &walk)
+{
+    if (!onWalkedMount(folder, walk))
+        return false; // a mount point stays with all it holds
+    const std::vector<std::string> names = list(folder);
+    if (listedHook)
+        listedHook(QFile::decodeName(path.c_str()));
+
+    bool empty = true;
+    for (const std::string &name : names) {
+        if (walk.keepHidden && name[0] == '.') {
+            empty = false;
+            continue;
+        }
+        struct stat entry = {};
+        if (fstatat(folder, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) // gone meanwhile is as good as removed
+                empty = false;
+            continue;
+        }
+        if (S_ISDIR(entry.st_mode)) {
+            if (entry.st_dev != walk.device) {
+                empty = false;
+                continue;
+            }
+            const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child < 0) {
+                // Swapped for a link or a file since fstatat: removed as that entry itself.
+                const bool swapped = errno == ELOOP || errno == ENOTDIR;
+                if (!swapped || unlinkat(folder, name.c_str(), 0) != 0)
+                    empty = false;
+                continue;
+            }
+            const bool childEmpty = emptyFolder(child, path + '/' + name, walk);
+            close(child);
+            if (!childEmpty || unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+                empty = false;
+        } else if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode)) {
+            if (unlinkat(folder, name.c_str(), 0) != 0)
+                empty = false;
+        } else {
+            empty = false; // a socket, a pipe or a device stays
+        }
+    }
+    return empty;
+}
+} // namespace
+
+namespace RemovalWalk {
+void removeTree(const QString &path, Hidden hidden)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat entry = {};
+    if (name.isEmpty() || lstat(name.constData(), &entry) != 0)
+        return;
+    if (!S_ISDIR(entry.st_mode)) {
+        if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode))
+            unlink(name.constData());
+        return;
+    }
+    const int folder = open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    struct stat opened = {};
+    const Walk walk = {fstat(folder, &opened) == 0 ? opened.st_dev : entry.st_dev, mountOf(folder),
+                       hidden == Hidden::Keep};
+    const bool empty = emptyFolder(folder, name.toStdString(), walk);
+    close(folder);
+    // This folder alone, and only when empty: never its parents, never a link put in its place.
+    if (empty)
+        rmdir(name.constData());
+}
+
+void setListedHook(void (*hook)(const QString &folder))
+{
+    listedHook = hook;
+}
+} // namespace RemovalWalk
