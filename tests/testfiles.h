@@ -6,6 +6,10 @@
 #include <QTest>
 #include <QObject>
 
+#ifdef Q_OS_WIN
+#include <stdlib.h>
+#endif
+
 // Small helpers the suites share.
 
 // Makes an empty file, and the folders above it.
@@ -14,6 +18,25 @@ inline void touch(const QString &file)
     QDir().mkpath(QFileInfo(file).path());
     QFile f(file);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(file));
+}
+
+// Sets an environment variable to a text, as the programs read it back (wide on Windows, where
+// qputenv's bytes would be taken for the ANSI code page).
+inline void setEnvironment(const char *name, const QString &value)
+{
+#ifdef Q_OS_WIN
+    _wputenv_s(QString::fromLatin1(name).toStdWString().c_str(), value.toStdWString().c_str());
+#else
+    qputenv(name, QFile::encodeName(value));
+#endif
+}
+
+// Whether a directory entry of that path exists, as the entry itself: QFile::exists() follows
+// links, and takes an empty .lnk file on Windows for a broken shortcut.
+inline bool entryExists(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(entry.fileName());
 }
 
 // A widget of a window's form, by its object name.

@@ -162,7 +162,7 @@ void tst_Installer::nextShowsProgressThenStartsSetup()
     if (unset)
         qunsetenv("TMP");
     else
-        qputenv("TMP", tmp);
+        setEnvironment("TMP", QString::fromUtf8(tmp));
 
     MainWindow window;
     window.show();

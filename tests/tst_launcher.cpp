@@ -7,6 +7,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+// What the stand-in self-updater notes: on Windows its whole command line, elsewhere its words.
+QString expectedCommandLine(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return "updateSelf.exe " + path;
+#else
+    return path;
+#endif
+}
+
+// A library with a Qt of its own (static builds) cannot see the launcher's application object.
+#ifdef QT_STATIC
+const QString libraryShares = "no";
+#else
+const QString libraryShares = "yes";
+#endif
+} // namespace
+
 // The launch sequence in this process, against real libraries built for it, answering the
 // real message boxes. Only the lock and the launcher's folder are the test's.
 class tst_Launcher : public QObject
@@ -37,7 +56,13 @@ private:
     public:
         QString folder;
         bool lockTaken = false;
+        QString startedProgram;
         QString programFolder() override { return folder; }
+        bool launch(const QString &program, const QString &commandLine) override
+        {
+            startedProgram = program;
+            return SystemPlatform::launch(program, commandLine);
+        }
         bool holdSingleInstance(const QString &name) override
         {
             return name == "OrvixUpdateManager" && !lockTaken;
@@ -52,6 +77,7 @@ void tst_Launcher::init()
     folder = std::make_unique<QTemporaryDir>();
     testPlatform.folder = folder->path();
     testPlatform.lockTaken = false;
+    testPlatform.startedProgram.clear();
     setPlatform(&testPlatform);
 }
 
@@ -103,8 +129,10 @@ void tst_Launcher::startsSelfUpdaterWithPath()
         QFile(folder->filePath(package + "  ")).open(QIODevice::WriteOnly);
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
-    QCOMPARE(readLog("orvixupdate.log"), QString("called app=yes args=launcher|--quiet"));
-    QTRY_COMPARE_WITH_TIMEOUT(readLog("updateSelf.log"), folder->filePath(package), 10000);
+    QCOMPARE(readLog("orvixupdate.log"), QString("called app=%1 args=launcher|--quiet").arg(libraryShares));
+    // Started by its own path, in the system's own spelling.
+    QCOMPARE(testPlatform.startedProgram, QDir::toNativeSeparators(folder->filePath("updateSelf.exe")));
+    QTRY_COMPARE_WITH_TIMEOUT(readLog("updateSelf.log"), expectedCommandLine(folder->filePath(package)), 10000);
     QVERIFY(!noBox.seen);
 }
 
@@ -193,7 +221,7 @@ void tst_Launcher::missingSelfUpdaterFails()
     const QString plantedLog = QString(SAMPLES) + "/updateSelf.log";
     QFile::remove(plantedLog);
     const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QByteArray(SAMPLES) + ":" + path);
+    qputenv("PATH", QByteArray(SAMPLES) + QDir::listSeparator().toLatin1() + path);
     BoxAnswerer box(QMessageBox::Ok);
     const int status = runLauncher();
     qputenv("PATH", path);

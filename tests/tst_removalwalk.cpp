@@ -175,13 +175,17 @@ void tst_RemovalWalk::windowsLinksAreRemovedAsThemselves()
     const DWORD folderLink = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
     QVERIFY(QDir().mkpath(product));
     QVERIFY(CreateSymbolicLinkW(native(path("folder link")).c_str(), native(outside).c_str(), folderLink));
+    // Wine 8 reports success and makes nothing: there is nothing to test then.
+    if (!(GetFileAttributesW(native(path("folder link")).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+        || GetFileAttributesW(native(path("folder link")).c_str()) == INVALID_FILE_ATTRIBUTES)
+        QSKIP("this system makes no folder links (Wine 8 does not)");
     QVERIFY(CreateSymbolicLinkW(native(path("file link")).c_str(), native(outside + "/canary").c_str(), 0));
     // A folder link whose target is gone is still a folder entry to Windows.
     QVERIFY(CreateSymbolicLinkW(native(path("dangling folder link")).c_str(), native(root->filePath("gone")).c_str(), folderLink));
     QVERIFY(QDir(root->filePath("gone")).removeRecursively());
     QCOMPARE(QProcess::execute("cmd", {"/c", "mklink", "/J", QDir::toNativeSeparators(path("junction")),
                                        QDir::toNativeSeparators(outside)}), 0);
-    QVERIFY(QFileInfo(path("junction")).isJunction() || QFileInfo(path("junction")).isSymbolicLink());
+    QVERIFY(QFileInfo(path("junction")).isJunction());
     QVERIFY(QFile::link(outside, path("shortcut.lnk")));
 
     RemovalWalk::removeTree(product);
@@ -392,6 +396,9 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied()
 
 void tst_RemovalWalk::linksToWellKnownFoldersAreSeenThrough()
 {
+#ifdef Q_OS_WIN
+    QSKIP("QFile::link makes a shortcut on Windows, and Windows' home is not HOME");
+#endif
     // A link that leads to the home folder is the home folder.
     const QString home = root->filePath("home");
     touch(home + "/Documents/homework.txt");
@@ -413,9 +420,14 @@ void tst_RemovalWalk::currentFolderInsideTheProduct()
     const QString before = QDir::currentPath();
     for (const QString &current : {product, path("sub")}) {
         QVERIFY(QDir::setCurrent(current));
-        const bool decided = ProductFolder::mayBeEmptied(product, ProductFolder::wellKnownFolders());
+        // Decided there, as the uninstaller decides; on failure, which of the protected folders
+        // took the product for itself.
+        QStringList taken;
+        for (const QString &folder : ProductFolder::wellKnownFolders())
+            if (!ProductFolder::mayBeEmptied(product, {folder}))
+                taken << folder;
         QDir::setCurrent(before);
-        QVERIFY2(decided, qPrintable(current));
+        QVERIFY2(taken.isEmpty(), qPrintable(current + ": " + taken.join(", ")));
     }
 }
 

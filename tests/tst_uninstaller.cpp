@@ -155,8 +155,8 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     fake->onStart = [&](const QString &) {
         barAtRemoval = bar->value();
         productEmptied = !QFile::exists(product + "/uninstaller") && !QFile::exists(product + "/lessons");
-        desktopShortcutGone = !QFile::exists(desktop + "/" + lnk);
-        startupShortcutStill = QFile::exists(startup + "/" + lnk);
+        desktopShortcutGone = !entryExists(desktop + "/" + lnk);
+        startupShortcutStill = entryExists(startup + "/" + lnk);
     };
 
     window.show();
@@ -169,7 +169,7 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     QVERIFY(productEmptied);
     QVERIFY(desktopShortcutGone);
     QVERIFY(startupShortcutStill);
-    QVERIFY(!QFile::exists(startup + "/" + lnk));
+    QVERIFY(!entryExists(startup + "/" + lnk));
     // The hidden file keeps itself and its folders.
     QVERIFY(QFile::exists(product + "/paint/.settings"));
     QVERIFY(QFile::exists(desktop + "/homework.txt"));
@@ -230,8 +230,8 @@ void tst_Uninstaller::refusedFolderStillRemovesShortcuts()
     QVERIFY(QFile::exists(folder + "/canary.txt"));
     QVERIFY(QFile::exists(product + "/uninstaller"));
     QVERIFY(QFile::exists(desktop + "/homework.txt"));
-    QVERIFY(!QFile::exists(desktop + "/" + Product::shortcutName()));
-    QVERIFY(!QFile::exists(startup + "/" + Product::shortcutName()));
+    QVERIFY(!entryExists(desktop + "/" + Product::shortcutName()));
+    QVERIFY(!entryExists(startup + "/" + Product::shortcutName()));
     QCOMPARE(fake->commands.size(), 1);
     QVERIFY(completionPages().first()->isVisible());
 }
@@ -243,8 +243,8 @@ void tst_Uninstaller::unknownFoldersAreSkipped()
     startAndWaitForCompletion(window);
     QVERIFY(fake->commands.isEmpty());
     QVERIFY(!QFile::exists(product + "/uninstaller"));
-    QVERIFY(QFile::exists(desktop + "/" + Product::shortcutName()));
-    QVERIFY(QFile::exists(startup + "/" + Product::shortcutName()));
+    QVERIFY(entryExists(desktop + "/" + Product::shortcutName()));
+    QVERIFY(entryExists(startup + "/" + Product::shortcutName()));
 }
 
 void tst_Uninstaller::closeButtonsEndAtOnce()

@@ -23,12 +23,24 @@ constexpr Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
 constexpr Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
 #endif
 
+// Fully spelled out: Windows' "C:" is absolute to Qt, yet it is the current folder on drive C.
+bool isAbsolute(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const QString clean = QDir::fromNativeSeparators(path);
+    return (clean.size() >= 3 && clean[0].isLetter() && clean[1] == QLatin1Char(':') && clean[2] == QLatin1Char('/'))
+           || clean.startsWith(QLatin1String("//"));
+#else
+    return path.startsWith(QLatin1Char('/'));
+#endif
+}
+
 // Absolute, clean, links resolved where the path exists, with a trailing slash, so that
-// "is inside" is a plain prefix test. A path that is not absolute names no folder of its own
-// (Windows' "C:" is the current folder on drive C): empty.
+// "is inside" is a plain prefix test. A path that is not absolute names no folder of its own:
+// empty.
 QString normalized(const QString &path)
 {
-    if (path.isEmpty() || !QFileInfo(path).isAbsolute())
+    if (!isAbsolute(path))
         return {};
     const QFileInfo info(path);
     QString clean = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());

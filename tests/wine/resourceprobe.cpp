@@ -1,8 +1,10 @@
 // Reads its own resources back: the icon IDI_ICON1 (one 48 x 48, 32-bit image) and the
-// version "2.0". Exit status 0 when both are as they should be.
+// version "2.0", and a manifest that runs it as the invoker. Exit status 0 when all are as they
+// should be.
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #pragma pack(push, 2)
@@ -47,6 +49,17 @@ int wmain()
         || lstrcmpW(version, L"2.0") != 0) {
         std::printf("no version 2.0\n");
         return 1;
+    }
+
+    HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+    const std::string text = manifest ? std::string(static_cast<const char *>(LockResource(LoadResource(nullptr, manifest))),
+                                                    SizeofResource(nullptr, manifest))
+                                      : std::string();
+    for (const char *needed : {"level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "PerMonitorV2"}) {
+        if (text.find(needed) == std::string::npos) {
+            std::printf("manifest lacks %s\n", needed);
+            return 1;
+        }
     }
     return 0;
 }
