@@ -1,8 +1,10 @@
 #include "win32api.h"
 
+#include <utility>
 #include <vector>
 #include <windows.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 namespace {
 // The program a command line names, as CreateProcessW takes it from the line.
@@ -11,6 +13,92 @@ std::wstring firstWord(const std::wstring &line)
     if (!line.empty() && line[0] == L'"')
         return line.substr(1, line.find(L'"', 1) - 1);
     return line.substr(0, line.find_first_of(L" \t"));
+}
+
+// The removal walk. Nothing is looked up by path once the walk has begun: each entry is opened
+// relative to its folder's handle with FILE_OPEN_REPARSE_POINT, examined through that handle
+// and deleted through it, so an entry swapped for a link after the listing is removed as a link.
+struct Walk
+{
+    bool keepHidden;
+    void (*listed)(const std::wstring &folder);
+};
+constexpr int deepest = 1000; // deeper than that stays: the walk recurses once a level
+
+HANDLE openRelative(HANDLE folder, const std::wstring &name)
+{
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE handle = nullptr;
+    const NTSTATUS result = NtCreateFile(&handle, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                         &object, &status, nullptr, 0,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                         FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    return result >= 0 ? handle : nullptr;
+}
+
+std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
+{
+    std::vector<std::pair<std::wstring, DWORD>> entries;
+    std::vector<LONGLONG> buffer(8192); // 64 KiB, aligned as the records need
+    FILE_INFO_BY_HANDLE_CLASS which = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, which, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+        which = FileFullDirectoryInfo;
+        const char *record = reinterpret_cast<const char *>(buffer.data());
+        for (;;) {
+            const auto *entry = reinterpret_cast<const FILE_FULL_DIR_INFO *>(record);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                entries.emplace_back(name, entry->FileAttributes);
+            if (entry->NextEntryOffset == 0)
+                break;
+            record += entry->NextEntryOffset;
+        }
+    }
+    return entries;
+}
+
+// Marks an open entry for deletion: it goes when its last handle closes.
+bool deleteOpen(HANDLE entry)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition)) != 0;
+}
+
+// Removes the open entry (its contents first, for a folder); true when it is gone.
+bool removeOpenEntry(HANDLE entry, const std::wstring &path, const Walk &walk, int depth)
+{
+    FILE_BASIC_INFO about = {};
+    if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &about, sizeof(about)))
+        return false;
+    if (about.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return deleteOpen(entry); // the link, junction or mount point itself
+    if (!(about.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return !(about.FileAttributes & FILE_ATTRIBUTE_READONLY) && deleteOpen(entry);
+    if (depth >= deepest)
+        return false;
+
+    const auto entries = listFolder(entry);
+    if (walk.listed)
+        walk.listed(path);
+    bool empty = true;
+    for (const auto &[name, attributes] : entries) {
+        if (walk.keepHidden && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+            empty = false;
+            continue;
+        }
+        HANDLE child = openRelative(entry, name);
+        const bool removed = child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1);
+        if (child)
+            CloseHandle(child); // a child marked for deletion goes now, before its folder
+        if (!removed)
+            empty = false;
+    }
+    return empty && deleteOpen(entry);
 }
 } // namespace
 
@@ -111,15 +199,15 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
     MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | (warning ? MB_ICONWARNING : MB_ICONERROR));
 }
 
-bool removeLinkEntry(const std::wstring &path)
+void removeTree(const std::wstring &path, bool keepHidden, void (*listed)(const std::wstring &folder))
 {
-    // The attributes of the link itself: GetFileAttributesW does not follow it.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return false;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return RemoveDirectoryW(path.c_str()) != 0;
-    return DeleteFileW(path.c_str()) != 0;
+    HANDLE root = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (root == INVALID_HANDLE_VALUE)
+        return;
+    removeOpenEntry(root, path, Walk{keepHidden, listed}, 0);
+    CloseHandle(root);
 }
 
 bool holdNamedMutex(const std::wstring &name)

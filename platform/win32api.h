@@ -31,9 +31,12 @@ bool isExecutableCode(const void *address);
 // Shows the system's own message box (Ok only, no owner window) and waits for it.
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning);
 
-// Removes a symbolic link or junction as the entry it is: a folder entry with RemoveDirectoryW
-// (whether or not its target exists), any other with DeleteFileW. Never touches the target.
-bool removeLinkEntry(const std::wstring &path);
+// Removes the entry at `path` as the removal walk does (see removalwalk.h): every entry opened
+// relative to its folder's open handle as itself (a link, junction or mount point is never
+// followed, and is removed as itself), read-only files and what cannot be removed staying,
+// hidden entries too when `keepHidden`. `listed` is called with each folder's path after the
+// folder is listed, before its entries are opened.
+void removeTree(const std::wstring &path, bool keepHidden, void (*listed)(const std::wstring &folder));
 
 // Creates the named mutex and keeps it for the rest of the process's life.
 // False when it existed already, that is when another process holds it.

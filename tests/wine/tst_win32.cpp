@@ -135,6 +135,28 @@ void specialFolders()
     }
 }
 
+void removalWalk()
+{
+    // What the uninstaller empties: visible entries go; a hidden file, the folders holding it
+    // and a read-only file stay; every folder is reported listed before its entries are touched.
+    const std::wstring product = work + L"\\Zelvane2.0";
+    for (const wchar_t *folder : {L"", L"\\课程", L"\\课程\\深", L"\\paint"})
+        CreateDirectoryW((product + folder).c_str(), nullptr);
+    for (const wchar_t *file : {L"\\a.txt", L"\\课程\\深\\b.txt", L"\\课程\\settings", L"\\paint\\c.txt", L"\\ro.dat"})
+        writeFile(product + file);
+    SetFileAttributesW((product + L"\\课程\\settings").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    static int listings = 0;
+    Win32::removeTree(product, true, [](const std::wstring &) { ++listings; });
+    check(!exists(product + L"\\a.txt") && !exists(product + L"\\paint") && !exists(product + L"\\课程\\深"),
+          "the walk removes the visible entries");
+    check(exists(product + L"\\课程\\settings") && exists(product + L"\\ro.dat"), "a hidden and a read-only file stay");
+    check(listings == 4, "each folder is reported once listed");
+    SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+    Win32::removeTree(product, false, nullptr);
+    check(!exists(product), "with hidden entries too, the whole tree goes");
+}
+
 void cmdBuiltins()
 {
     CreateDirectoryW(work.c_str(), nullptr);
@@ -244,6 +266,7 @@ int wmain()
     hiddenStarts();
     specialFolders();
     cmdBuiltins();
+    removalWalk();
     taskkill();
     namedLock();
     updateLibraryChecks();
