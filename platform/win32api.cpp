@@ -25,7 +25,9 @@ struct Walk
 };
 constexpr int deepest = 1000; // deeper than that stays: the walk recurses once a level
 
-HANDLE openRelative(HANDLE folder, const std::wstring &name)
+// With `forDeletion` the entry can be deleted through the handle; a folder that is some
+// process's current folder (the uninstaller's own, usually) only opens without it.
+HANDLE openRelative(HANDLE folder, const std::wstring &name, bool forDeletion)
 {
     UNICODE_STRING text;
     text.Buffer = const_cast<PWSTR>(name.c_str());
@@ -34,7 +36,8 @@ HANDLE openRelative(HANDLE folder, const std::wstring &name)
     InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK status = {};
     HANDLE handle = nullptr;
-    const NTSTATUS result = NtCreateFile(&handle, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE,
+    const ACCESS_MASK access = (forDeletion ? DELETE : 0) | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+    const NTSTATUS result = NtCreateFile(&handle, access,
                                          &object, &status, nullptr, 0,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                                          FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
@@ -91,7 +94,9 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, const Walk &walk, i
             empty = false;
             continue;
         }
-        HANDLE child = openRelative(entry, name);
+        HANDLE child = openRelative(entry, name, true);
+        if (!child) // in use as a current folder: it can still be emptied, and then stays
+            child = openRelative(entry, name, false);
         const bool removed = child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1);
         if (child)
             CloseHandle(child); // a child marked for deletion goes now, before its folder
@@ -201,9 +206,15 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
 
 void removeTree(const std::wstring &path, bool keepHidden, void (*listed)(const std::wstring &folder))
 {
-    HANDLE root = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // The uninstaller's folder is usually its current folder, which opens only without DELETE.
+    HANDLE root = INVALID_HANDLE_VALUE;
+    for (const DWORD deletion : {static_cast<DWORD>(DELETE), 0UL}) {
+        root = CreateFileW(path.c_str(), deletion | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (root != INVALID_HANDLE_VALUE)
+            break;
+    }
     if (root == INVALID_HANDLE_VALUE)
         return;
     removeOpenEntry(root, path, Walk{keepHidden, listed}, 0);

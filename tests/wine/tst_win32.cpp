@@ -147,7 +147,12 @@ void removalWalk()
     SetFileAttributesW((product + L"\\课程\\settings").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_READONLY);
     static int listings = 0;
+    // Started from its own folder, as the uninstaller is: that folder is the current one.
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    SetCurrentDirectoryW(product.c_str());
     Win32::removeTree(product, true, [](const std::wstring &) { ++listings; });
+    SetCurrentDirectoryW(before);
     check(!exists(product + L"\\a.txt") && !exists(product + L"\\paint") && !exists(product + L"\\课程\\深"),
           "the walk removes the visible entries");
     check(exists(product + L"\\课程\\settings") && exists(product + L"\\ro.dat"), "a hidden and a read-only file stay");
