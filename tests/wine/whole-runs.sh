@@ -40,7 +40,7 @@ wait_window() {
     done
     return 1
 }
-shoot() { sleep 0.5; import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1.png"; }
+shoot() { sleep 1.5; import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1.png"; }
 click() { # at a point of the current window, at a person's pace
     xdotool mousemove $((X + $1)) $((Y + $2)) sleep 0.3 mousedown 1 sleep 0.1 mouseup 1 sleep 0.3
 }
