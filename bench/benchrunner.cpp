@@ -1,5 +1,5 @@
-// benchrunner BUILD_DIR [MEASURE...]: measures the programs against their natural limits, each in the
-// same run on the same machine, and prints one table. Every figure is a median.
+// benchrunner BUILD_DIR [MEASURE...]: measures the programs against their natural limits, each in
+// the same run on the same machine, and prints one table. Every figure is a median.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -51,9 +51,11 @@ Run run(const QStringList &command, const QStringList &environment = {})
         envStorage.push_back(entry.toLocal8Bit());
     for (char **e = environ; *e; ++e) {
         const QByteArray entry(*e);
-        const bool replaced = std::any_of(environment.begin(), environment.end(), [&entry](const QString &mine) {
-            return entry.startsWith(QByteArray(mine.section(QLatin1Char('='), 0, 0).toLocal8Bit() + '='));
-        });
+        const bool replaced =
+            std::any_of(environment.begin(), environment.end(), [&entry](const QString &mine) {
+                return entry.startsWith(
+                    QByteArray(mine.section(QLatin1Char('='), 0, 0).toLocal8Bit() + '='));
+            });
         if (!replaced)
             envStorage.push_back(entry);
     }
@@ -65,7 +67,8 @@ Run run(const QStringList &command, const QStringList &environment = {})
     const QByteArray outputFile = QFile::encodeName(scratch.filePath(QStringLiteral("out")));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
 
     Run result;
@@ -123,7 +126,8 @@ void startup(const QString &build)
 {
     const QString shim = build + QStringLiteral("/bench/libfirstframe.so");
     QTemporaryDir tmp; // an empty TMP: no setup program to start
-    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim, QStringLiteral("TMP=") + tmp.path()};
+    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim,
+                             QStringLiteral("TMP=") + tmp.path()};
     const QStringList installer = {build + QStringLiteral("/bin/installer")};
     const QStringList bare = {build + QStringLiteral("/bench/bench-barewindow")};
     run(installer, env);
@@ -139,10 +143,11 @@ void startup(const QString &build)
         mi.push_back(a.peakMiB);
         mb.push_back(b.peakMiB);
     }
-    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"), median(ti), median(tb), 1.15, false,
-            runs, QStringLiteral("bare frameless translucent window")});
-    report({QStringLiteral("installer: peak memory at first frame"), QStringLiteral("MiB"), median(mi), median(mb), 1.15,
-            false, runs, QStringLiteral("bare frameless translucent window")});
+    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"), median(ti),
+            median(tb), 1.15, false, runs, QStringLiteral("bare frameless translucent window")});
+    report({QStringLiteral("installer: peak memory at first frame"), QStringLiteral("MiB"),
+            median(mi), median(mb), 1.15, false, runs,
+            QStringLiteral("bare frameless translucent window")});
 }
 
 bool makeTree(const QString &root, int folders, int filesPerFolder, qint64 fileSize)
@@ -161,7 +166,8 @@ bool makeTree(const QString &root, int folders, int filesPerFolder, qint64 fileS
     return true;
 }
 
-void removal(const QString &build, const QString &label, int folders, int filesPerFolder, qint64 fileSize)
+void removal(const QString &build, const QString &label, int folders, int filesPerFolder,
+             qint64 fileSize)
 {
     QTemporaryDir work(QDir::currentPath() + QStringLiteral("/bench-removal-XXXXXX"));
     const QString tree = work.filePath(QStringLiteral("template"));
@@ -174,7 +180,8 @@ void removal(const QString &build, const QString &label, int folders, int filesP
     std::vector<double> tw, tr;
     const int runs = 5;
     for (int i = 0; i < runs; ++i) {
-        const QString a = work.filePath(QStringLiteral("a")), b = work.filePath(QStringLiteral("b"));
+        const QString a = work.filePath(QStringLiteral("a")),
+                      b = work.filePath(QStringLiteral("b"));
         run({QStringLiteral("/bin/cp"), QStringLiteral("-a"), tree, a});
         run({QStringLiteral("/bin/cp"), QStringLiteral("-a"), tree, b});
         run({QStringLiteral("/bin/sync")});
@@ -189,19 +196,22 @@ void removal(const QString &build, const QString &label, int folders, int filesP
         tw.push_back(w.milliseconds);
         tr.push_back(r.milliseconds);
     }
-    report({QStringLiteral("uninstaller: removal walk, ") + label, QStringLiteral("ms"), median(tw), median(tr), 1.5, false,
-            runs, QStringLiteral("rm -rf of an identical copy")});
+    report({QStringLiteral("uninstaller: removal walk, ") + label, QStringLiteral("ms"), median(tw),
+            median(tr), 1.5, false, runs, QStringLiteral("rm -rf of an identical copy")});
 }
 
 void launcher(const QString &build)
 {
     QTemporaryDir folder, runtime;
-    for (const QString &file : QStringList{build + QStringLiteral("/bin/launcher"), build + QStringLiteral("/tests/libs/sample/orvixupdate.so"),
-                                build + QStringLiteral("/tests/libs/updateSelf.exe")})
+    for (const QString &file :
+         QStringList{build + QStringLiteral("/bin/launcher"),
+                     build + QStringLiteral("/tests/libs/sample/orvixupdate.so"),
+                     build + QStringLiteral("/tests/libs/updateSelf.exe")})
         QFile::copy(file, folder.filePath(QFileInfo(file).fileName()));
     QFile(folder.filePath(QStringLiteral("update.zup"))).open(QIODevice::WriteOnly);
     // A platform plugin that does not exist: a GUI application object would abort the run.
-    const QStringList env = {QStringLiteral("QT_QPA_PLATFORM=none-such"), QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
+    const QStringList env = {QStringLiteral("QT_QPA_PLATFORM=none-such"),
+                             QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
     const QStringList launch = {folder.filePath(QStringLiteral("launcher"))};
     const QStringList bare = {build + QStringLiteral("/bench/bench-bareprogram")};
     run(launch, env);
@@ -219,8 +229,9 @@ void launcher(const QString &build)
         std::fprintf(stderr, "bench: the launcher never started the self-updater\n");
         failedRun = true;
     }
-    report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"), median(tl), median(tb), 1.2,
-            false, runs, QStringLiteral("bare program, same Qt libraries")});
+    report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"),
+            median(tl), median(tb), 1.2, false, runs,
+            QStringLiteral("bare program, same Qt libraries")});
 }
 
 void idle(const QString &build)
@@ -228,7 +239,8 @@ void idle(const QString &build)
     const QString shim = build + QStringLiteral("/bench/libfirstframe.so");
     QTemporaryDir tmp;
     const int seconds = 10;
-    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim, QStringLiteral("TMP=") + tmp.path(),
+    const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim,
+                             QStringLiteral("TMP=") + tmp.path(),
                              QStringLiteral("BENCH_IDLE_SECONDS=%1").arg(seconds)};
     std::vector<double> share;
     const int runs = 5;
@@ -238,8 +250,8 @@ void idle(const QString &build)
         const QString line = r.output.section(QStringLiteral("cpu_ms "), 1).trimmed();
         share.push_back(line.toDouble() / (seconds * 1000.0) * 100.0);
     }
-    report({QStringLiteral("installer: progress page, CPU over 10 s"), QStringLiteral("% core"), median(share), 1.0, 1.0,
-            true, runs, QStringLiteral("fixed target")});
+    report({QStringLiteral("installer: progress page, CPU over 10 s"), QStringLiteral("% core"),
+            median(share), 1.0, 1.0, true, runs, QStringLiteral("fixed target")});
 }
 } // namespace
 
@@ -255,7 +267,9 @@ int main(int argc, char *argv[])
     QStringList chosen;
     for (int i = 2; i < argc; ++i)
         chosen << QString::fromLocal8Bit(argv[i]);
-    const auto wanted = [&chosen](const char *name) { return chosen.isEmpty() || chosen.contains(QLatin1String(name)); };
+    const auto wanted = [&chosen](const char *name) {
+        return chosen.isEmpty() || chosen.contains(QLatin1String(name));
+    };
     if (wanted("startup"))
         startup(build);
     if (wanted("idle"))
@@ -267,17 +281,19 @@ int main(int argc, char *argv[])
         removal(build, QStringLiteral("1,000 files of 1 MiB"), 100, 10, 1024 * 1024);
     }
 
-    std::printf("\n| measure | program | limit | ratio | target | met | runs | limit measured on |\n");
+    std::printf(
+        "\n| measure | program | limit | ratio | target | met | runs | limit measured on |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     bool allMet = !failedRun;
     for (const Row &row : rows) {
         const double ratio = row.fixedLimit ? row.program : row.program / row.limit;
         const bool met = row.fixedLimit ? row.program < row.target : ratio <= row.target;
         allMet = allMet && met;
-        std::printf("| %s | %.1f %s | %.1f %s | %s | %s | %s | %d | %s |\n", qPrintable(row.what), row.program,
-                    qPrintable(row.unit), row.limit, qPrintable(row.unit),
+        std::printf("| %s | %.1f %s | %.1f %s | %s | %s | %s | %d | %s |\n", qPrintable(row.what),
+                    row.program, qPrintable(row.unit), row.limit, qPrintable(row.unit),
                     row.fixedLimit ? "-" : qPrintable(QString::number(ratio, 'f', 2)),
-                    row.fixedLimit ? qPrintable(QStringLiteral("< %1").arg(row.target)) : qPrintable(QStringLiteral("<= %1").arg(row.target)),
+                    row.fixedLimit ? qPrintable(QStringLiteral("< %1").arg(row.target))
+                                   : qPrintable(QStringLiteral("<= %1").arg(row.target)),
                     met ? "yes" : "NO", row.runs, qPrintable(row.note));
     }
     std::printf("\nmachine: %s, %s, %d cores\n", qPrintable(QSysInfo::prettyProductName()),

@@ -33,8 +33,7 @@ QString notCorrectLibrary()
 
 UpdateLauncher::UpdateLauncher(int &argumentCount, char **arguments)
     : argc(argumentCount), argv(arguments)
-{
-}
+{}
 
 UpdateLauncher::~UpdateLauncher() = default;
 
@@ -86,7 +85,8 @@ int UpdateLauncher::run()
         return 0; // nothing to update
 
     // Only the self-updater beside the launcher; it sees the plain command line.
-    const QString selfUpdater = QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
+    const QString selfUpdater =
+        QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
     showBox(QMessageBox::Critical, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));

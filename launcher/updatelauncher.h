@@ -26,6 +26,6 @@ private:
 
     int &argc;
     char **argv;
-    QString result; // the library fills it
+    QString result;                               // the library fills it
     std::unique_ptr<QApplication> ownApplication; // made only when a box must be shown
 };

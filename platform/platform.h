@@ -7,7 +7,12 @@
 class Platform
 {
 public:
-    enum class Folder { Desktop, Startup, Programs }; // the user's own, never created
+    enum class Folder
+    {
+        Desktop,
+        Startup,
+        Programs
+    }; // the user's own, never created
 
     virtual ~Platform();
 

@@ -13,12 +13,12 @@
 class RecordingPlatform final : public Platform
 {
 public:
-    QStringList commands;                      // every command line started, in order
-    QList<int> sleeps;                         // every pause, in milliseconds
-    QList<int> exits;                          // every exit status asked for
-    QHash<Folder, QString> folders;            // what folderPath answers; empty when missing
-    QString ownFolder;                         // what programFolder answers
-    std::function<void()> onSleep;             // runs inside a pause, to look at the windows
+    QStringList commands;                         // every command line started, in order
+    QList<int> sleeps;                            // every pause, in milliseconds
+    QList<int> exits;                             // every exit status asked for
+    QHash<Folder, QString> folders;               // what folderPath answers; empty when missing
+    QString ownFolder;                            // what programFolder answers
+    std::function<void()> onSleep;                // runs inside a pause, to look at the windows
     std::function<void(const QString &)> onStart; // runs as a command starts
 
     QString folderPath(Folder folder) override;

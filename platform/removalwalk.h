@@ -9,7 +9,8 @@
 // so a folder swapped for a link meanwhile is removed as that link. Whatever cannot be removed
 // stays, and so do the folders that hold it.
 namespace RemovalWalk {
-enum class Hidden {
+enum class Hidden
+{
     Keep,  // the uninstaller: hidden entries stay, with the folders holding them
     Remove // rmdir /S: everything
 };

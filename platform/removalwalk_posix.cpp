@@ -31,7 +31,8 @@ struct Walk
 std::uint64_t mountOf(int folder)
 {
     struct statx about = {};
-    if (statx(folder, "", AT_EMPTY_PATH, STATX_MNT_ID, &about) != 0 || !(about.stx_mask & STATX_MNT_ID))
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_MNT_ID, &about) != 0
+        || !(about.stx_mask & STATX_MNT_ID))
         return 0;
     return about.stx_mnt_id;
 }
@@ -88,7 +89,8 @@ bool emptyFolder(int folder, const std::string &path, const Walk &walk)
                 empty = false;
                 continue;
             }
-            const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child =
+                openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child < 0) {
                 // Swapped for a link or a file since fstatat: removed as that entry itself.
                 const bool swapped = errno == ELOOP || errno == ENOTDIR;

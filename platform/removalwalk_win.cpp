@@ -20,8 +20,10 @@ void removeTree(const QString &path, Hidden hidden)
     if (path.isEmpty())
         return;
     // The walk itself is plain Win32 over handles (win32api.cpp); only the path is Qt's.
-    const QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    Win32::removeTree(native.toStdWString(), hidden == Hidden::Keep, listedHook ? relayListed : nullptr);
+    const QString native =
+        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    Win32::removeTree(native.toStdWString(), hidden == Hidden::Keep,
+                      listedHook ? relayListed : nullptr);
 }
 
 void setListedHook(void (*hook)(const QString &folder))

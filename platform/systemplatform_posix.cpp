@@ -10,20 +10,20 @@
 #include <QThread>
 
 #include <cerrno>
-#include <cstdio>
-#include <dirent.h>
-#include <sys/stat.h>
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <link.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 // Stand-ins for what Windows' cmd, del, rmdir and taskkill would do, so that the same command
 // lines work here: the commands are split by Windows' rules; del, rmdir and taskkill are done
@@ -57,7 +57,8 @@ bool isProgram(const QFileInfo &file)
 QString findSystemTool(const char *name)
 {
     const QString own = SystemPlatform().programFolder();
-    const QStringList folders = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const QStringList folders =
+        qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &folder : folders) {
         if (!QDir::isAbsolutePath(folder) || QDir::cleanPath(folder) == own)
             continue;
@@ -92,11 +93,13 @@ bool startDetached(const QString &path, const QStringList &arguments)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (int fd = 0; fd <= 2; ++fd)
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
+                                         0);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     sigset_t mask;
     sigemptyset(&mask);
     posix_spawnattr_setsigmask(&attributes, &mask);
@@ -222,8 +225,9 @@ QString SystemPlatform::folderPath(Folder folder)
     QString base;
     switch (folder) {
     case Folder::Desktop:
-        return userFolder("HOME", "").isEmpty() ? QString()
-                                                : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        return userFolder("HOME", "").isEmpty()
+                   ? QString()
+                   : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     case Folder::Startup:
         base = userFolder("XDG_CONFIG_HOME", ".config");
         return base.isEmpty() ? QString() : base + QStringLiteral("/autostart");
@@ -304,7 +308,8 @@ int openPrivateFolder(const QString &path, bool create)
         ::mkdir(name.constData(), 0700);
     const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat about = {};
-    if (folder >= 0 && ::fstat(folder, &about) == 0 && about.st_uid == ::getuid() && !(about.st_mode & 022))
+    if (folder >= 0 && ::fstat(folder, &about) == 0 && about.st_uid == ::getuid()
+        && !(about.st_mode & 022))
         return folder;
     if (folder >= 0)
         ::close(folder);
@@ -318,12 +323,14 @@ bool SystemPlatform::holdSingleInstance(const QString &name)
     // temp folder. Never a shared file that another user could hold or plant.
     int folder = openPrivateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), false);
     if (folder < 0)
-        folder = openPrivateFolder(QDir::tempPath() + QStringLiteral("/zelvane-") + QString::number(::getuid()), true);
+        folder = openPrivateFolder(
+            QDir::tempPath() + QStringLiteral("/zelvane-") + QString::number(::getuid()), true);
     if (folder < 0)
         return true; // as on Windows, a lock that cannot be made does not stop the program
     const QByteArray file = QFile::encodeName(name + QStringLiteral(".lock"));
     // Close-on-exec: a program we start must not carry the lock on after we end.
-    const int fd = ::openat(folder, file.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::openat(folder, file.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     ::close(folder);
     if (fd < 0)
         return true;

@@ -1,9 +1,10 @@
 #include "win32api.h"
 
+#include <windows.h>
+
+#include <shlobj.h>
 #include <utility>
 #include <vector>
-#include <windows.h>
-#include <shlobj.h>
 #include <winternl.h>
 
 namespace {
@@ -36,11 +37,12 @@ HANDLE openRelative(HANDLE folder, const std::wstring &name, bool forDeletion)
     InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK status = {};
     HANDLE handle = nullptr;
-    const ACCESS_MASK access = (forDeletion ? DELETE : 0) | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
-    const NTSTATUS result = NtCreateFile(&handle, access,
-                                         &object, &status, nullptr, 0,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                                         FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    const ACCESS_MASK access =
+        (forDeletion ? DELETE : 0) | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+    const NTSTATUS result =
+        NtCreateFile(&handle, access, &object, &status, nullptr, 0,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                     FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
     return result >= 0 ? handle : nullptr;
 }
 
@@ -49,7 +51,8 @@ std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
     std::vector<std::pair<std::wstring, DWORD>> entries;
     std::vector<LONGLONG> buffer(8192); // 64 KiB, aligned as the records need
     FILE_INFO_BY_HANDLE_CLASS which = FileFullDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(folder, which, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+    while (GetFileInformationByHandleEx(folder, which, buffer.data(),
+                                        static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
         which = FileFullDirectoryInfo;
         const char *record = reinterpret_cast<const char *>(buffer.data());
         for (;;) {
@@ -69,7 +72,8 @@ std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
 bool deleteOpen(HANDLE entry)
 {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition)) != 0;
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition))
+           != 0;
 }
 
 // Removes the open entry (its contents first, for a folder); true when it is gone.
@@ -118,8 +122,9 @@ bool startHidden(const std::wstring &commandLine, const std::wstring &program)
     // look in this program's folder first, where anybody may have put a cmd.exe.
     std::wstring file = program;
     const std::wstring word = firstWord(commandLine);
-    const bool absolute = (word.size() > 2 && word[1] == L':' && (word[2] == L'\\' || word[2] == L'/'))
-                          || word.rfind(L"\\\\", 0) == 0;
+    const bool absolute =
+        (word.size() > 2 && word[1] == L':' && (word[2] == L'\\' || word[2] == L'/'))
+        || word.rfind(L"\\\\", 0) == 0;
     if (file.empty() && absolute) {
         file = word; // a program named by its full path is that file
     } else if (file.empty()) {
@@ -138,9 +143,8 @@ bool startHidden(const std::wstring &commandLine, const std::wstring &program)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(file.c_str(), line.data(),
-                                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                        &process);
+    const BOOL started = CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
     if (!started)
         return false;
     CloseHandle(process.hThread);
@@ -173,7 +177,8 @@ std::wstring programFolder()
 {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return std::wstring();
         if (length < path.size()) {
@@ -195,23 +200,28 @@ bool isExecutableCode(const void *address)
     MEMORY_BASIC_INFORMATION region = {};
     if (VirtualQuery(address, &region, sizeof(region)) != sizeof(region))
         return false;
-    const DWORD executable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    return region.State == MEM_COMMIT && region.Type == MEM_IMAGE && (region.Protect & executable) != 0;
+    const DWORD executable =
+        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return region.State == MEM_COMMIT && region.Type == MEM_IMAGE
+           && (region.Protect & executable) != 0;
 }
 
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning)
 {
-    MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | (warning ? MB_ICONWARNING : MB_ICONERROR));
+    MessageBoxW(nullptr, text.c_str(), title.c_str(),
+                MB_OK | (warning ? MB_ICONWARNING : MB_ICONERROR));
 }
 
-void removeTree(const std::wstring &path, bool keepHidden, void (*listed)(const std::wstring &folder))
+void removeTree(const std::wstring &path, bool keepHidden,
+                void (*listed)(const std::wstring &folder))
 {
     // The uninstaller's folder is usually its current folder, which opens only without DELETE.
     HANDLE root = INVALID_HANDLE_VALUE;
     for (const DWORD deletion : {static_cast<DWORD>(DELETE), 0UL}) {
         root = CreateFileW(path.c_str(), deletion | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                           nullptr);
         if (root != INVALID_HANDLE_VALUE)
             break;
     }

@@ -6,12 +6,18 @@
 #include <string>
 
 namespace Win32 {
-enum class Folder { Desktop, Startup, Programs };
+enum class Folder
+{
+    Desktop,
+    Startup,
+    Programs
+};
 
 // Starts a command line with its window hidden (what WinExec with SW_HIDE does, in Unicode)
 // and does not wait for it. With an empty program the first word of the command line is a
 // program's full path, or names a tool of the system folder (cmd, taskkill), never searched
-// for; otherwise exactly that program file is started. The command line reaches the program unchanged either way.
+// for; otherwise exactly that program file is started. The command line reaches the program
+// unchanged either way.
 bool startHidden(const std::wstring &commandLine, const std::wstring &program = std::wstring());
 
 // The current user's special folder, never created; empty when unknown.
@@ -36,7 +42,8 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
 // followed, and is removed as itself), read-only files and what cannot be removed staying,
 // hidden entries too when `keepHidden`. `listed` is called with each folder's path after the
 // folder is listed, before its entries are opened.
-void removeTree(const std::wstring &path, bool keepHidden, void (*listed)(const std::wstring &folder));
+void removeTree(const std::wstring &path, bool keepHidden,
+                void (*listed)(const std::wstring &folder));
 
 // Creates the named mutex and keeps it for the rest of the process's life.
 // False when it existed already, that is when another process holds it.

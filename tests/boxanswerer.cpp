@@ -1,7 +1,7 @@
 #include "boxanswerer.h"
 
-#include <QPushButton>
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 
 BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton reply) : answer(reply)
@@ -21,7 +21,8 @@ void BoxAnswerer::poll()
     text = box->text();
     icon = box->icon();
     buttons = box->standardButtons();
-    defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+    defaultButton =
+        box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
     parent = box->parentWidget();
     if (answer == QMessageBox::NoButton)
         QTest::keyClick(box, Qt::Key_Escape);

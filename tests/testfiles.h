@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 #include <QObject>
+#include <QTest>
 
 #ifdef Q_OS_WIN
 #include <stdlib.h>
@@ -36,7 +36,9 @@ inline void setEnvironment(const char *name, const QString &value)
 inline bool entryExists(const QString &path)
 {
     const QFileInfo entry(path);
-    return entry.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(entry.fileName());
+    return entry.dir()
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System)
+        .contains(entry.fileName());
 }
 
 // A widget of a window's form, by its object name.

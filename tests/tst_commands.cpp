@@ -22,22 +22,29 @@ void tst_Commands::formats_data()
     QTest::addColumn<QString>("expected");
     const QString lnk = Product::shortcutName();
 
-    QTest::newRow("splash") << Commands::killSplash() << QStringLiteral("taskkill /IM loding.exe /F");
+    QTest::newRow("splash") << Commands::killSplash()
+                            << QStringLiteral("taskkill /IM loding.exe /F");
     QTest::newRow("setup") << Commands::runSetup(QStringLiteral("C:\\Temp"))
                            << QStringLiteral("cmd /C \"C:\\Temp\\setup.exe\"");
     QTest::newRow("setup, blanks in TMP")
-        << Commands::runSetup(QStringLiteral("C:\\Documents and Settings\\kid\\Local Settings\\Temp"))
-        << QStringLiteral("cmd /C \"C:\\Documents and Settings\\kid\\Local Settings\\Temp\\setup.exe\"");
-    QTest::newRow("setup, Chinese TMP") << Commands::runSetup(QStringLiteral("C:\\用户\\小明\\临时"))
-                                        << QStringLiteral("cmd /C \"C:\\用户\\小明\\临时\\setup.exe\"");
+        << Commands::runSetup(
+               QStringLiteral("C:\\Documents and Settings\\kid\\Local Settings\\Temp"))
+        << QStringLiteral(
+               "cmd /C \"C:\\Documents and Settings\\kid\\Local Settings\\Temp\\setup.exe\"");
+    QTest::newRow("setup, Chinese TMP")
+        << Commands::runSetup(QStringLiteral("C:\\用户\\小明\\临时"))
+        << QStringLiteral("cmd /C \"C:\\用户\\小明\\临时\\setup.exe\"");
     QTest::newRow("setup, long TMP, no limit")
         << Commands::runSetup(QStringLiteral("C:\\") + QString(400, QLatin1Char('x')))
-        << QStringLiteral("cmd /C \"C:\\") + QString(400, QLatin1Char('x')) + QStringLiteral("\\setup.exe\"");
-    QTest::newRow("open shortcut") << Commands::openFile(QStringLiteral("C:\\Users\\小明\\Desktop"), lnk)
-                                   << QStringLiteral("cmd /C \"C:\\Users\\小明\\Desktop\\Zelvane儿童电脑操作系统2.0.lnk\"");
+        << QStringLiteral("cmd /C \"C:\\") + QString(400, QLatin1Char('x'))
+               + QStringLiteral("\\setup.exe\"");
+    QTest::newRow("open shortcut")
+        << Commands::openFile(QStringLiteral("C:\\Users\\小明\\Desktop"), lnk)
+        << QStringLiteral("cmd /C \"C:\\Users\\小明\\Desktop\\Zelvane儿童电脑操作系统2.0.lnk\"");
     QTest::newRow("delete shortcut")
         << Commands::deleteFile(QStringLiteral("C:\\Start Menu\\Programs\\Startup"), lnk)
-        << QStringLiteral("cmd /C del /Q /F \"C:\\Start Menu\\Programs\\Startup\\Zelvane儿童电脑操作系统2.0.lnk\"");
+        << QStringLiteral("cmd /C del /Q /F \"C:\\Start "
+                          "Menu\\Programs\\Startup\\Zelvane儿童电脑操作系统2.0.lnk\"");
     QTest::newRow("remove group")
         << Commands::removeFolder(QStringLiteral("C:\\Start Menu\\Programs"), Product::groupName())
         << QStringLiteral("cmd /C rmdir /S /Q \"C:\\Start Menu\\Programs\\Zelvane2.0\"");
@@ -72,21 +79,25 @@ void tst_Commands::split_data()
     QTest::addColumn<QStringList>("words");
     QTest::newRow("plain") << QStringLiteral("taskkill /IM loding.exe /F")
                            << QStringList{"taskkill", "/IM", "loding.exe", "/F"};
-    QTest::newRow("quoted path with blanks")
-        << QStringLiteral("cmd /C \"/tmp/my dir\\setup.exe\"")
-        << QStringList{"cmd", "/C", "/tmp/my dir\\setup.exe"};
-    QTest::newRow("Chinese") << QStringLiteral("cmd /C del /Q /F \"/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk\"")
-                             << QStringList{"cmd", "/C", "del", "/Q", "/F",
-                                            "/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk"};
-    QTest::newRow("extra blanks and tabs") << QStringLiteral("a  \t b   c ") << QStringList{"a", "b", "c"};
+    QTest::newRow("quoted path with blanks") << QStringLiteral("cmd /C \"/tmp/my dir\\setup.exe\"")
+                                             << QStringList{"cmd", "/C", "/tmp/my dir\\setup.exe"};
+    QTest::newRow("Chinese")
+        << QStringLiteral("cmd /C del /Q /F \"/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk\"")
+        << QStringList{"cmd", "/C", "del",
+                       "/Q",  "/F", "/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk"};
+    QTest::newRow("extra blanks and tabs")
+        << QStringLiteral("a  \t b   c ") << QStringList{"a", "b", "c"};
     QTest::newRow("quoted program") << QStringLiteral("\"C:\\Program Files\\x\\y.exe\" 1")
                                     << QStringList{"C:\\Program Files\\x\\y.exe", "1"};
     QTest::newRow("escaped quote") << QStringLiteral("p a\\\"b") << QStringList{"p", "a\"b"};
-    QTest::newRow("backslashes before quote") << QStringLiteral("p \"a\\\\\" b")
-                                              << QStringList{"p", "a\\", "b"};
-    QTest::newRow("backslashes elsewhere") << QStringLiteral("p a\\\\b") << QStringList{"p", "a\\\\b"};
-    QTest::newRow("empty quoted argument") << QStringLiteral("p \"\" x") << QStringList{"p", "", "x"};
-    QTest::newRow("doubled quote inside quotes") << QStringLiteral("p \"a\"\"b\"") << QStringList{"p", "a\"b"};
+    QTest::newRow("backslashes before quote")
+        << QStringLiteral("p \"a\\\\\" b") << QStringList{"p", "a\\", "b"};
+    QTest::newRow("backslashes elsewhere")
+        << QStringLiteral("p a\\\\b") << QStringList{"p", "a\\\\b"};
+    QTest::newRow("empty quoted argument")
+        << QStringLiteral("p \"\" x") << QStringList{"p", "", "x"};
+    QTest::newRow("doubled quote inside quotes")
+        << QStringLiteral("p \"a\"\"b\"") << QStringList{"p", "a\"b"};
     QTest::newRow("nothing") << QString() << QStringList();
 }
 

@@ -111,14 +111,21 @@ void tst_Installer::welcomeForm()
 {
     MainWindow window;
     checkSkin(&window, "MainWindow", {560, 424}, Qt::FramelessWindowHint);
-    QCOMPARE(window.styleSheet(), QString("#MainWindow\n{\n\tborder:none;\n\tbackground-color: rgba(0, 0,0, 0);\n}"));
+    QCOMPARE(window.styleSheet(),
+             QString("#MainWindow\n{\n\tborder:none;\n\tbackground-color: rgba(0, 0,0, 0);\n}"));
     QCOMPARE(window.centralWidget()->objectName(), QString("centralWidget"));
-    QCOMPARE(window.centralWidget()->styleSheet(),
-             QString("#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
-                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
-                     "#centralWidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/01.png);\n\tbackground-color: rgba(0, 0,0, 0);\n\tborder:none;\n}\n"
-                     "#btnNext \n{\n\tborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/b-1.png);\n}\n"
-                     "#btnNext:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/b-2.png);\n}"));
+    QCOMPARE(
+        window.centralWidget()->styleSheet(),
+        QString(
+            "#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
+            "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
+            "#centralWidget\n{\n\tbackground-image: "
+            "url(:/new/prefix1/sourcess/01.png);\n\tbackground-color: rgba(0, 0,0, "
+            "0);\n\tborder:none;\n}\n"
+            "#btnNext \n{\n\tborder:none;\n\tbackground-image: "
+            "url(:/new/prefix1/sourcess/b-1.png);\n}\n"
+            "#btnNext:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/b-2.png);\n}"));
     checkWidget(&window, "btnNext", "QPushButton", "centralWidget", {410, 285, 96, 41});
     checkWidget(&window, "btnClose", "QPushButton", "centralWidget", {480, 17, 58, 35});
     // Children in the order they were made.
@@ -133,7 +140,8 @@ void tst_Installer::welcomeEndsSplashBeforeItIsBuilt()
 {
     bool builtYet = true;
     fake->onStart = [&builtYet](const QString &) {
-        builtYet = !windowsOf<MainWindow>().isEmpty() && windowsOf<MainWindow>().first()->centralWidget();
+        builtYet =
+            !windowsOf<MainWindow>().isEmpty() && windowsOf<MainWindow>().first()->centralWidget();
     };
     MainWindow window;
     QCOMPARE(fake->commands, QStringList{"taskkill /IM loding.exe /F"});
@@ -244,9 +252,12 @@ void tst_Installer::progressForm()
     checkWidget(&page, "label", "QLabel", "centralwidget", {186, 158, 343, 205});
     checkWidget(&page, "MyBar", "QProgressBar", "centralwidget", {90, 410, 470, 13});
     checkWidget(&page, "label_2", "QLabel", "centralwidget", {453, 387, 81, 20});
-    QCOMPARE(child<QPushButton>(&page, "btnClose")->styleSheet(),
-             QString("#btnClose \n{\nborder:none;\nbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
-                     "#btnClose:hover { \nbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}"));
+    QCOMPARE(
+        child<QPushButton>(&page, "btnClose")->styleSheet(),
+        QString(
+            "#btnClose \n{\nborder:none;\nbackground-image: "
+            "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+            "#btnClose:hover { \nbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}"));
     auto *label = child<QLabel>(&page, "label");
     QCOMPARE(label->styleSheet(), QString(""));
     QCOMPARE(label->text(), QString());
@@ -272,7 +283,8 @@ void tst_Installer::progressRunsFromConstruction()
     QCOMPARE(intervals, (QList<int>{500, 2000}));
     auto *bar = child<QProgressBar>(&page, "MyBar");
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 1, 3000); // the second tick, at 1 s
-    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&page, "label")->pixmap().toImage(), slideImage(2), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&page, "label")->pixmap().toImage(), slideImage(2),
+                              3000);
 }
 
 void tst_Installer::progressTimelineAndHandOver()
@@ -284,7 +296,8 @@ void tst_Installer::progressTimelineAndHandOver()
     connect(bar, &QProgressBar::valueChanged, this, [&values](int v) { values << v; });
     bool shownFullDuringPause = false;
     fake->onSleep = [&] {
-        shownFullDuringPause = page->isVisible() && bar->value() == 100 && windowsOf<MyOK>().isEmpty();
+        shownFullDuringPause =
+            page->isVisible() && bar->value() == 100 && windowsOf<MyOK>().isEmpty();
     };
 
     for (int tick = 1; tick <= 99; ++tick) {
@@ -327,18 +340,23 @@ void tst_Installer::finishForm()
     MyOK page;
     checkSkin(&page, "MyOK", {539, 437}, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
-    QCOMPARE(page.centralWidget()->styleSheet(),
-             QString("#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: url(:/new/prefix1/sourcess/close_1.png);\n}\n"
-                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
-                     "#centralwidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/04.png);\n}"));
+    QCOMPARE(
+        page.centralWidget()->styleSheet(),
+        QString(
+            "#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
+            "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
+            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
+            "#centralwidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/04.png);\n}"));
     checkWidget(&page, "btnClose", "QPushButton", "centralwidget", {430, 18, 58, 37});
     checkWidget(&page, "chRun", "QCheckBox", "centralwidget", {40, 220, 41, 16});
     checkWidget(&page, "chRunAll", "QCheckBox", "centralwidget", {40, 250, 41, 16});
     checkWidget(&page, "btnOK", "QPushButton", "centralwidget", {40, 290, 71, 41});
     QCOMPARE(child<QPushButton>(&page, "btnClose")->styleSheet(), QString());
-    QCOMPARE(child<QPushButton>(&page, "btnOK")->styleSheet(),
-             QString("#btnOK\n{\nborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/w-1.png);\n}\n"
-                     "#btnOK:hover { \nbackground-image: url(:/new/prefix1/sourcess/w-2.png);\n}"));
+    QCOMPARE(
+        child<QPushButton>(&page, "btnOK")->styleSheet(),
+        QString(
+            "#btnOK\n{\nborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/w-1.png);\n}\n"
+            "#btnOK:hover { \nbackground-image: url(:/new/prefix1/sourcess/w-2.png);\n}"));
     for (const char *box : {"chRun", "chRunAll"}) {
         QVERIFY(child<QCheckBox>(&page, box)->isChecked());
         QVERIFY(child<QCheckBox>(&page, box)->isEnabled());

@@ -89,9 +89,11 @@ void tst_Launcher::cleanup()
 void tst_Launcher::install(const QString &variant, bool withSelfUpdater)
 {
     const QString library = UpdateLauncher::libraryFileName();
-    QVERIFY(QFile::copy(QString(SAMPLES) + "/" + variant + "/" + library, folder->filePath(library)));
+    QVERIFY(
+        QFile::copy(QString(SAMPLES) + "/" + variant + "/" + library, folder->filePath(library)));
     if (withSelfUpdater)
-        QVERIFY(QFile::copy(QString(SAMPLES) + "/updateSelf.exe", folder->filePath("updateSelf.exe")));
+        QVERIFY(
+            QFile::copy(QString(SAMPLES) + "/updateSelf.exe", folder->filePath("updateSelf.exe")));
 }
 
 int tst_Launcher::runLauncher()
@@ -113,9 +115,12 @@ void tst_Launcher::startsSelfUpdaterWithPath_data()
 {
     QTest::addColumn<QString>("variant");
     QTest::addColumn<QString>("package");
-    QTest::newRow("plain path") << "sample" << "update.zup";
-    QTest::newRow("blanks inside, no quotes added") << "sample" << "Zelvane 2.1 更新.zup";
-    QTest::newRow("trailing blanks, trimmed") << "padded" << "update.zup";
+    QTest::newRow("plain path") << "sample"
+                                << "update.zup";
+    QTest::newRow("blanks inside, no quotes added") << "sample"
+                                                    << "Zelvane 2.1 更新.zup";
+    QTest::newRow("trailing blanks, trimmed") << "padded"
+                                              << "update.zup";
 }
 
 void tst_Launcher::startsSelfUpdaterWithPath()
@@ -129,10 +134,13 @@ void tst_Launcher::startsSelfUpdaterWithPath()
         QFile(folder->filePath(package + "  ")).open(QIODevice::WriteOnly);
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
-    QCOMPARE(readLog("orvixupdate.log"), QString("called app=%1 args=launcher|--quiet").arg(libraryShares));
+    QCOMPARE(readLog("orvixupdate.log"),
+             QString("called app=%1 args=launcher|--quiet").arg(libraryShares));
     // Started by its own path, in the system's own spelling.
-    QCOMPARE(testPlatform.startedProgram, QDir::toNativeSeparators(folder->filePath("updateSelf.exe")));
-    QTRY_COMPARE_WITH_TIMEOUT(readLog("updateSelf.log"), expectedCommandLine(folder->filePath(package)), 10000);
+    QCOMPARE(testPlatform.startedProgram,
+             QDir::toNativeSeparators(folder->filePath("updateSelf.exe")));
+    QTRY_COMPARE_WITH_TIMEOUT(readLog("updateSelf.log"),
+                              expectedCommandLine(folder->filePath(package)), 10000);
     QVERIFY(!noBox.seen);
 }
 
@@ -197,7 +205,8 @@ void tst_Launcher::missingExportWarns()
     QCOMPARE(runLauncher(), 0);
     QCOMPARE(box.title, QString("Warning!"));
     QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName() + " is not correct library for UpdateManager!");
+    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName()
+                           + " is not correct library for UpdateManager!");
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box.parent, nullptr);
     QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
@@ -209,7 +218,8 @@ void tst_Launcher::plainFunctionExportWarnsWithoutCrash()
     BoxAnswerer box(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0); // reaching this line at all: no crash
     QCOMPARE(box.title, QString("Warning!"));
-    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName() + " is not correct library for UpdateManager!");
+    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName()
+                           + " is not correct library for UpdateManager!");
     QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
 }
 

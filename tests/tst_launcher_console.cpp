@@ -40,7 +40,8 @@ public:
               for (int tries = 0; tries < 200 && !seen; ++tries) {
                   HWND box = FindWindowW(L"#32770", nullptr);
                   DWORD owner = 0;
-                  if (box && GetWindowThreadProcessId(box, &owner) && owner == GetCurrentProcessId()) {
+                  if (box && GetWindowThreadProcessId(box, &owner)
+                      && owner == GetCurrentProcessId()) {
                       wchar_t buffer[512] = {};
                       GetWindowTextW(box, buffer, 512);
                       title = QString::fromWCharArray(buffer);
@@ -52,8 +53,7 @@ public:
                   Sleep(50);
               }
           })
-    {
-    }
+    {}
     ~SystemBoxAnswerer() { wait(); }
     // Until the box has been answered, or about ten seconds without one.
     void wait()
@@ -77,7 +77,8 @@ void tst_LauncherConsole::systemBoxInsteadOfQtBox_data()
     QTest::addColumn<QString>("textStart");
     const QString notCorrect = "File: orvixupdate.dll is not correct library for UpdateManager!";
     QTest::newRow("no library") << QString() << "Error" << notCorrect + "\n";
-    QTest::newRow("no export") << "noexport" << "Warning!" << notCorrect;
+    QTest::newRow("no export") << "noexport"
+                               << "Warning!" << notCorrect;
 }
 
 void tst_LauncherConsole::systemBoxInsteadOfQtBox()
@@ -87,7 +88,8 @@ void tst_LauncherConsole::systemBoxInsteadOfQtBox()
     QFETCH(QString, textStart);
     QTemporaryDir folder;
     if (!variant.isEmpty())
-        QVERIFY(QFile::copy(QString(SAMPLES) + "/" + variant + "/orvixupdate.dll", folder.filePath("orvixupdate.dll")));
+        QVERIFY(QFile::copy(QString(SAMPLES) + "/" + variant + "/orvixupdate.dll",
+                            folder.filePath("orvixupdate.dll")));
     FolderPlatform testPlatform;
     testPlatform.folder = folder.path();
     setPlatform(&testPlatform);

@@ -39,7 +39,8 @@ void tst_LauncherProcess::init()
     QVERIFY(QDir().mkpath(root->filePath("runtime")));
 }
 
-QString tst_LauncherProcess::makeFolder(const QString &name, const QString &variant, bool withSelfUpdater)
+QString tst_LauncherProcess::makeFolder(const QString &name, const QString &variant,
+                                        bool withSelfUpdater)
 {
     const QString folder = root->filePath(name);
     QDir().mkpath(folder);
@@ -98,7 +99,8 @@ void tst_LauncherProcess::silentPathsMakeNoGuiApplication()
     QVERIFY(launcher->waitForFinished(10000));
     QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
     QCOMPARE(launcher->exitCode(), 0);
-    QCOMPARE(read(folder + "/orvixupdate.log"), QString("called app=no args=" + folder + "/launcher|--from|test"));
+    QCOMPARE(read(folder + "/orvixupdate.log"),
+             QString("called app=no args=" + folder + "/launcher|--from|test"));
     if (updates)
         QTRY_COMPARE_WITH_TIMEOUT(read(folder + "/updateSelf.log"), zup, 10000);
     else
@@ -111,7 +113,8 @@ void tst_LauncherProcess::secondCopyEndsAtOnce()
     const QString second = makeFolder("second", "sample");
     QFile(second + "/update.zup").open(QIODevice::WriteOnly);
     QProcess *holder = start(first);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first + "/orvixupdate.log"), 10000); // holds the lock now
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first + "/orvixupdate.log"),
+                             10000); // holds the lock now
 
     QElapsedTimer clock;
     clock.start();

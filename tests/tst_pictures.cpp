@@ -32,10 +32,10 @@ QList<tst_Pictures::Expected> tst_Pictures::expected()
     const QString in = ":/new/prefix1/sourcess/";
     const QString un = ":/new/prefix1/Images/";
     QList<Expected> list = {
-        {in + "01.png", {557, 424}, true},   {in + "02.png", {579, 454}, true},
-        {in + "03.png", {516, 424}, true},   {in + "04.png", {539, 437}, true},
-        {in + "ren.png", {568, 418}, true},  {in + "index.jpg", {163, 322}, false},
-        {un + "022.png", {570, 462}, true},  {un + "tuichu.png", {516, 424}, true},
+        {in + "01.png", {557, 424}, true},  {in + "02.png", {579, 454}, true},
+        {in + "03.png", {516, 424}, true},  {in + "04.png", {539, 437}, true},
+        {in + "ren.png", {568, 418}, true}, {in + "index.jpg", {163, 322}, false},
+        {un + "022.png", {570, 462}, true}, {un + "tuichu.png", {516, 424}, true},
     };
     for (const QString n : {"1", "2", "3"}) {
         list << Expected{in + "b-" + n + ".png", {96, 41}, true}
@@ -65,7 +65,8 @@ void tst_Pictures::picture()
     QFETCH(bool, alpha);
     const QString twin = path.left(path.lastIndexOf('.')) + "@2x" + path.mid(path.lastIndexOf('.'));
     if (!path.endsWith(".png") && !QImageReader::supportedImageFormats().contains("jpeg"))
-        QSKIP("this Qt reads no JPEG (the Windows build leaves it out: every picture shown is a PNG)");
+        QSKIP("this Qt reads no JPEG (the Windows build leaves it out: every picture shown is a "
+              "PNG)");
     for (const auto &[file, expectedSize] : {std::pair{path, size}, std::pair{twin, size * 2}}) {
         QImageReader reader(file);
         QCOMPARE(reader.format(), path.endsWith(".png") ? QByteArray("png") : QByteArray("jpeg"));
@@ -122,7 +123,8 @@ void tst_Pictures::programIcons()
     QCOMPARE(quint8(data[7]), 48); // height
     QCOMPARE(word(12), 32);        // bits per pixel
     if (!QImageReader::supportedImageFormats().contains("ico"))
-        QSKIP("this Qt reads no .ico (the Windows build leaves it out); the header above is checked");
+        QSKIP(
+            "this Qt reads no .ico (the Windows build leaves it out); the header above is checked");
     const QImage image = QImage::fromData(data, "ICO");
     QCOMPARE(image.size(), QSize(48, 48));
     QVERIFY(image.hasAlphaChannel());

@@ -51,7 +51,10 @@ private slots:
 private:
     std::unique_ptr<QTemporaryDir> root;
     QString product;
-    QString path(const QString &relative) const { return product + "/" + relative; }
+    QString path(const QString &relative) const
+    {
+        return product + "/" + relative;
+    }
     static QStringList contents(const QString &folder);
     // Hidden as the system sees it: a dot name elsewhere, the hidden attribute on Windows.
     static void hide(const QString &entry);
@@ -61,7 +64,8 @@ void tst_RemovalWalk::hide(const QString &entry)
 {
 #ifdef Q_OS_WIN
     const std::wstring native = QDir::toNativeSeparators(entry).toStdWString();
-    QVERIFY(SetFileAttributesW(native.c_str(), GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
+    QVERIFY(SetFileAttributesW(native.c_str(),
+                               GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
 #else
     QVERIFY(QFileInfo(entry).fileName().startsWith('.'));
 #endif
@@ -87,9 +91,10 @@ QStringList tst_RemovalWalk::contents(const QString &folder)
 
 void tst_RemovalWalk::removesEveryVisibleEntry()
 {
-    for (const QString &file : QStringList{"uninstaller", "readme with blanks.txt", "课程/数学/第一课.txt",
-                                "课程/emoji 🐢🎨/pic.png", "Data/Upper.TXT", "data/lower.txt",
-                                "empty/", "a/b/c/d/e/f.bin"}) {
+    for (const QString &file :
+         QStringList{"uninstaller", "readme with blanks.txt", "课程/数学/第一课.txt",
+                     "课程/emoji 🐢🎨/pic.png", "Data/Upper.TXT", "data/lower.txt", "empty/",
+                     "a/b/c/d/e/f.bin"}) {
         if (file.endsWith('/'))
             QVERIFY(QDir().mkpath(path(file)));
         else
@@ -120,8 +125,8 @@ void tst_RemovalWalk::hiddenEntriesStayWithTheirFolders()
     hide(path(".hidden folder"));
 
     RemovalWalk::removeTree(product);
-    QCOMPARE(contents(product), (QStringList{".hidden folder", ".hidden folder/inside.txt", "lessons",
-                                             "lessons/deep", "lessons/deep/.settings"}));
+    QCOMPARE(contents(product), (QStringList{".hidden folder", ".hidden folder/inside.txt",
+                                             "lessons", "lessons/deep", "lessons/deep/.settings"}));
 }
 
 void tst_RemovalWalk::emptyFoldersAboveStay()
@@ -172,19 +177,25 @@ void tst_RemovalWalk::windowsLinksAreRemovedAsThemselves()
     touch(outside + "/canary");
     touch(root->filePath("gone/file"));
     const auto native = [](const QString &p) { return QDir::toNativeSeparators(p).toStdWString(); };
-    const DWORD folderLink = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    const DWORD folderLink =
+        SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
     QVERIFY(QDir().mkpath(product));
-    QVERIFY(CreateSymbolicLinkW(native(path("folder link")).c_str(), native(outside).c_str(), folderLink));
+    QVERIFY(CreateSymbolicLinkW(native(path("folder link")).c_str(), native(outside).c_str(),
+                                folderLink));
     // Wine 8 reports success and makes nothing: there is nothing to test then.
     if (!(GetFileAttributesW(native(path("folder link")).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
         || GetFileAttributesW(native(path("folder link")).c_str()) == INVALID_FILE_ATTRIBUTES)
         QSKIP("this system makes no folder links (Wine 8 does not)");
-    QVERIFY(CreateSymbolicLinkW(native(path("file link")).c_str(), native(outside + "/canary").c_str(), 0));
+    QVERIFY(CreateSymbolicLinkW(native(path("file link")).c_str(),
+                                native(outside + "/canary").c_str(), 0));
     // A folder link whose target is gone is still a folder entry to Windows.
-    QVERIFY(CreateSymbolicLinkW(native(path("dangling folder link")).c_str(), native(root->filePath("gone")).c_str(), folderLink));
+    QVERIFY(CreateSymbolicLinkW(native(path("dangling folder link")).c_str(),
+                                native(root->filePath("gone")).c_str(), folderLink));
     QVERIFY(QDir(root->filePath("gone")).removeRecursively());
-    QCOMPARE(QProcess::execute("cmd", {"/c", "mklink", "/J", QDir::toNativeSeparators(path("junction")),
-                                       QDir::toNativeSeparators(outside)}), 0);
+    QCOMPARE(
+        QProcess::execute("cmd", {"/c", "mklink", "/J", QDir::toNativeSeparators(path("junction")),
+                                  QDir::toNativeSeparators(outside)}),
+        0);
     QVERIFY(QFileInfo(path("junction")).isJunction());
     QVERIFY(QFile::link(outside, path("shortcut.lnk")));
 
@@ -207,7 +218,8 @@ void tst_RemovalWalk::unlistableFolderStays()
     } else {
         RemovalWalk::removeTree(product);
     }
-    QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(contents(product), (QStringList{"locked", "locked/secret.txt"}));
 }
 
@@ -230,7 +242,8 @@ void tst_RemovalWalk::folderSwappedForALinkIsRemovedAsALink()
     RemovalWalk::setListedHook([](const QString &folder) {
         if (swapped || folder != swapIn)
             return;
-        swapped = QDir().rename(swapIn + "/z_dir", swapIn + "/.old") && QFile::link(swapTarget, swapIn + "/z_dir");
+        swapped = QDir().rename(swapIn + "/z_dir", swapIn + "/.old")
+                  && QFile::link(swapTarget, swapIn + "/z_dir");
     });
     RemovalWalk::removeTree(product);
     RemovalWalk::setListedHook(nullptr);
@@ -249,7 +262,9 @@ void tst_RemovalWalk::otherFileSystemsStay()
     touch(path("mnt/.placeholder"));
     touch(path("visible.txt"));
     const QString script = "mount --bind \"$1\" \"$2/mnt\" && \"$3\" \"$2\"";
-    QCOMPARE(QProcess::execute("unshare", {"-m", "sh", "-c", script, "sh", data, product, REMOVETREE}), 0);
+    QCOMPARE(
+        QProcess::execute("unshare", {"-m", "sh", "-c", script, "sh", data, product, REMOVETREE}),
+        0);
     QCOMPARE(contents(data), QStringList{"keep"});
     QCOMPARE(contents(product), (QStringList{"mnt", "mnt/.placeholder"}));
 }
@@ -293,8 +308,9 @@ void tst_RemovalWalk::foldersOfTheUsersProgramsAreProtected()
     const QStringList knownWithoutHome = ProductFolder::wellKnownFolders();
     qputenv("HOME", oldHome);
     qputenv("PATH", oldPath);
-    for (const QString &folder : {tools, home + "/.local/bin", home + "/bin", home + "/.local/state",
-                                  home + "/.cache", QString("/usr/games"), QString("/usr/local/sbin")})
+    for (const QString &folder :
+         {tools, home + "/.local/bin", home + "/bin", home + "/.local/state", home + "/.cache",
+          QString("/usr/games"), QString("/usr/local/sbin")})
         QVERIFY2(!ProductFolder::mayBeEmptied(folder, known), qPrintable(folder));
     QVERIFY(ProductFolder::mayBeEmptied(home + "/.local/bin/Zelvane2.0", known));
     QVERIFY(!ProductFolder::mayBeEmptied(QDir::homePath(), knownWithoutHome));
@@ -344,14 +360,16 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied_data()
     QTest::newRow("drive root") << drive + "/" << false;
     QTest::newRow("drive root, back slash") << drive + "\\" << false;
     QTest::newRow("Windows") << windows << false;
-    QTest::newRow("system32, back slashes") << QDir::toNativeSeparators(windows + "/System32") << false;
+    QTest::newRow("system32, back slashes")
+        << QDir::toNativeSeparators(windows + "/System32") << false;
     QTest::newRow("Program Files") << programs << false;
     QTest::newRow("profile") << profile << false;
     QTest::newRow("Users, holds the profile") << QFileInfo(profile).absolutePath() << false;
     QTest::newRow("Desktop") << desktop << false;
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("product in Program Files") << programs + "/Zelvane2.0" << true;
-    QTest::newRow("product, back slashes") << QDir::toNativeSeparators(programs + "/Zelvane2.0") << true;
+    QTest::newRow("product, back slashes")
+        << QDir::toNativeSeparators(programs + "/Zelvane2.0") << true;
     QTest::newRow("product on the Desktop") << desktop + "/Zelvane" << true;
     QTest::newRow("product in temp") << "Zelvane2.0" << true;
 #else

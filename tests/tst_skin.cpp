@@ -66,7 +66,8 @@ private slots:
 void tst_Skin::isFramelessAndTranslucent()
 {
     Window window;
-    QCOMPARE(window.windowFlags() & ~Qt::Window, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    QCOMPARE(window.windowFlags() & ~Qt::Window,
+             Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
     QVERIFY(!window.hasMouseTracking());
 }
@@ -110,12 +111,15 @@ void tst_Skin::pressOnPictureButtonDoesNotDrag()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // An earlier press elsewhere must not be reused either.
     const QPoint start = window.mapToGlobal(QPoint(50, 50));
-    sendMouse(window.centralWidget(), QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(window.centralWidget(), QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    sendMouse(window.centralWidget(), QEvent::MouseButtonPress, start, Qt::LeftButton,
+              Qt::LeftButton);
+    sendMouse(window.centralWidget(), QEvent::MouseButtonRelease, start, Qt::LeftButton,
+              Qt::NoButton);
 
     const QPoint onButton = window.button->mapToGlobal(QPoint(10, 10));
     sendMouse(window.button, QEvent::MouseButtonPress, onButton, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(window.button, QEvent::MouseMove, onButton + QPoint(80, 60), Qt::NoButton, Qt::LeftButton);
+    sendMouse(window.button, QEvent::MouseMove, onButton + QPoint(80, 60), Qt::NoButton,
+              Qt::LeftButton);
     QCOMPARE(window.pos(), QPoint(100, 100));
 }
 
@@ -130,7 +134,8 @@ void tst_Skin::secondPressReplacesFirst()
     sendMouse(central, QEvent::MouseButtonPress, first, Qt::LeftButton, Qt::LeftButton);
     sendMouse(central, QEvent::MouseMove, first + QPoint(50, 0), Qt::NoButton, Qt::LeftButton);
     QCOMPARE(window.pos(), QPoint(350, 300));
-    sendMouse(central, QEvent::MouseButtonRelease, first + QPoint(50, 0), Qt::LeftButton, Qt::NoButton);
+    sendMouse(central, QEvent::MouseButtonRelease, first + QPoint(50, 0), Qt::LeftButton,
+              Qt::NoButton);
 
     const QPoint second = window.mapToGlobal(QPoint(200, 150));
     sendMouse(central, QEvent::MouseButtonPress, second, Qt::RightButton, Qt::RightButton);

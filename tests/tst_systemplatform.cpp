@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "platform.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,8 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "testfiles.h"
 
 #include <unistd.h>
 
@@ -67,7 +66,8 @@ void tst_SystemPlatform::startsAProgramDetached()
     QVERIFY(platform().startHidden(Commands::runSetup(tmp)));
     QVERIFY2(clock.elapsed() < 900, "startHidden waited for the program");
     QVERIFY(!QFile::exists(tmp + "/ran"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(tmp + "/ran") && !readAll(tmp + "/ran").isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(tmp + "/ran") && !readAll(tmp + "/ran").isEmpty(),
+                             10000);
     QCOMPARE(readAll(tmp + "/ran"), QString("0 []"));
 }
 
@@ -113,7 +113,8 @@ void tst_SystemPlatform::rmdirRemovesTreeButNotWhatLinksPointTo()
     const QString outside = root.filePath("outside");
     QVERIFY(QDir().mkpath(group + "/sub dir/深"));
     QVERIFY(QDir().mkpath(outside));
-    for (const QString &file : QStringList{group + "/a.desktop", group + "/sub dir/深/b", outside + "/canary"}) {
+    for (const QString &file :
+         QStringList{group + "/a.desktop", group + "/sub dir/深/b", outside + "/canary"}) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
@@ -137,7 +138,8 @@ void tst_SystemPlatform::taskkillEndsOnlyProcessesOfThatName()
     QVERIFY(splash.waitForStarted());
     // Only the exact name: blanks around it make another program.
     QList<QProcess *> others;
-    for (const QString &name : {QString("loding.exe.bak"), QString(" loding.exe"), QString("loding.exe ")}) {
+    for (const QString &name :
+         {QString("loding.exe.bak"), QString(" loding.exe"), QString("loding.exe ")}) {
         QVERIFY(QFile::link(sleep, root.filePath(name)));
         others << new QProcess(this);
         others.last()->start(root.filePath(name), {"60"});
@@ -163,7 +165,8 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
     QTemporaryDir root;
     const QString marker = root.filePath("planted ran");
     const QString own = QCoreApplication::applicationDirPath();
-    const QStringList planted = {own + "/rm", own + "/xdg-open", root.filePath("rm"), root.filePath("xdg-open")};
+    const QStringList planted = {own + "/rm", own + "/xdg-open", root.filePath("rm"),
+                                 root.filePath("xdg-open")};
     for (const QString &tool : planted)
         writeScript(tool, "echo \"$0 $*\" >> \"" + QFile::encodeName(marker) + "\"");
     const QString before = QDir::currentPath();
@@ -176,7 +179,8 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
     touch(root.filePath("document.txt"));
     QVERIFY(platform().startHidden(Commands::deleteFile(root.path(), "shortcut.lnk")));
     QVERIFY(platform().startHidden(Commands::removeFolder(root.path(), "group")));
-    QVERIFY(!platform().startHidden(Commands::openFile(root.path(), "document.txt"))); // no xdg-open on PATH
+    QVERIFY(!platform().startHidden(
+        Commands::openFile(root.path(), "document.txt"))); // no xdg-open on PATH
     QVERIFY(!platform().startHidden("xdg-open document.txt"));
     QVERIFY(!platform().startHidden("cmd /C \"document.txt\""));
 
@@ -206,7 +210,8 @@ void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
     }
     // An absolute XDG folder does not need HOME.
     qputenv("XDG_CONFIG_HOME", "/somewhere/config");
-    QCOMPARE(platform().folderPath(Platform::Folder::Startup), QString("/somewhere/config/autostart"));
+    QCOMPARE(platform().folderPath(Platform::Folder::Startup),
+             QString("/somewhere/config/autostart"));
     qputenv("HOME", oldHome);
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
@@ -222,13 +227,16 @@ void tst_SystemPlatform::specialFoldersFollowXdgAndAreNotCreated()
     qputenv("XDG_DATA_HOME", home + "/data");
     QCOMPARE(platform().folderPath(Platform::Folder::Desktop), root.filePath("家/Desktop"));
     QCOMPARE(platform().folderPath(Platform::Folder::Startup), root.filePath("家/cfg/autostart"));
-    QCOMPARE(platform().folderPath(Platform::Folder::Programs), root.filePath("家/data/applications"));
-    QCOMPARE(QDir(root.filePath("家")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList());
+    QCOMPARE(platform().folderPath(Platform::Folder::Programs),
+             root.filePath("家/data/applications"));
+    QCOMPARE(
+        QDir(root.filePath("家")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList());
 
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
-    QCOMPARE(platform().folderPath(Platform::Folder::Startup), root.filePath("家/.config/autostart"));
+    QCOMPARE(platform().folderPath(Platform::Folder::Startup),
+             root.filePath("家/.config/autostart"));
     QCOMPARE(platform().folderPath(Platform::Folder::Programs),
              root.filePath("家/.local/share/applications"));
 }
@@ -260,7 +268,8 @@ void tst_SystemPlatform::lockIsNotPassedToStartedPrograms()
     QTemporaryDir root;
     const QString sleeper = QString("zv-sleep-%1").arg(QCoreApplication::applicationPid());
     QVERIFY(QFile::link(QStandardPaths::findExecutable("sleep"), root.filePath(sleeper)));
-    const QString name = QString("ZelvaneTestLockInherit%1").arg(QCoreApplication::applicationPid());
+    const QString name =
+        QString("ZelvaneTestLockInherit%1").arg(QCoreApplication::applicationPid());
 
     QProcess holder;
     holder.start(LOCKHOLDER, {name, root.filePath(sleeper), "60"});
@@ -281,7 +290,8 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     // Without XDG_RUNTIME_DIR, a link of the lock's name planted in the shared temp folder is
     // never followed, and no file there is used at all.
     QTemporaryDir root;
-    const QString name = QString("ZelvaneTestLockPrivate%1").arg(QCoreApplication::applicationPid());
+    const QString name =
+        QString("ZelvaneTestLockPrivate%1").arg(QCoreApplication::applicationPid());
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray oldTmp = qgetenv("TMPDIR");
     qunsetenv("XDG_RUNTIME_DIR");
@@ -292,7 +302,8 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     QVERIFY(!QFileInfo::exists(root.filePath("created through the link")));
     const QFileInfo folder(QDir::tempPath() + QString("/zelvane-%1").arg(getuid()));
     QVERIFY(folder.isDir() && !folder.isSymLink());
-    QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+    QCOMPARE(folder.permissions()
+                 & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
              QFileDevice::Permissions());
     // A runtime folder that others may write to is not the user's own: passed over.
     QVERIFY(QDir().mkpath(root.filePath("shared runtime")));

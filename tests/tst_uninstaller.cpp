@@ -54,9 +54,10 @@ void tst_Uninstaller::init()
     startup = home + "/.config/autostart";
     programs = home + "/.local/share/applications";
     const QString lnk = Product::shortcutName();
-    for (const QString &file : {product + "/uninstaller", product + "/lessons/第一课.txt",
-                                product + "/paint/.settings", desktop + "/" + lnk, desktop + "/homework.txt",
-                                startup + "/" + lnk, programs + "/Zelvane2.0/Zelvane.desktop"})
+    for (const QString &file :
+         {product + "/uninstaller", product + "/lessons/第一课.txt", product + "/paint/.settings",
+          desktop + "/" + lnk, desktop + "/homework.txt", startup + "/" + lnk,
+          programs + "/Zelvane2.0/Zelvane.desktop"})
         touch(file);
     fake = new RecordingPlatform;
     fake->ownFolder = product;
@@ -100,14 +101,21 @@ void tst_Uninstaller::mainForm()
     QCOMPARE(window.windowTitle(), QString("MainWindow"));
     QCOMPARE(window.styleSheet(), QString());
     QCOMPARE(window.centralWidget()->objectName(), QString("centralWidget"));
-    QCOMPARE(window.centralWidget()->styleSheet(),
-             QString("#btnClose \n{\n\tborder:none;\n\tbackground-image: url(:/new/prefix1/Images/close_1.png);\n}\n"
-                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
-                     "#centralWidget\n{\n\tbackground-image: url(:/new/prefix1/Images/022.png);\n\tbackground-color: rgba(0, 0,0, 0);\n\tborder:none;\n}\n"
-                     "#btnNext \n{\n\tborder:none;\n\t\n\tbackground-image: url(:/new/prefix1/Images/b-1.png);\n}\n"
-                     "#btnNext:hover { \n\t\n\tbackground-image: url(:/new/prefix1/Images/b-2.png);\n}"));
+    QCOMPARE(
+        window.centralWidget()->styleSheet(),
+        QString(
+            "#btnClose \n{\n\tborder:none;\n\tbackground-image: "
+            "url(:/new/prefix1/Images/close_1.png);\n}\n"
+            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
+            "#centralWidget\n{\n\tbackground-image: "
+            "url(:/new/prefix1/Images/022.png);\n\tbackground-color: rgba(0, 0,0, "
+            "0);\n\tborder:none;\n}\n"
+            "#btnNext \n{\n\tborder:none;\n\t\n\tbackground-image: "
+            "url(:/new/prefix1/Images/b-1.png);\n}\n"
+            "#btnNext:hover { \n\t\n\tbackground-image: url(:/new/prefix1/Images/b-2.png);\n}"));
     const QStringList order = {"btnClose", "progressBar", "label", "btnNext"};
-    const QList<QRect> geometry = {{485, 56, 58, 37}, {90, 420, 450, 13}, {90, 400, 91, 16}, {390, 270, 92, 41}};
+    const QList<QRect> geometry = {
+        {485, 56, 58, 37}, {90, 420, 450, 13}, {90, 400, 91, 16}, {390, 270, 92, 41}};
     const QObjectList children = window.centralWidget()->children();
     for (int i = 0; i < order.size(); ++i) {
         QCOMPARE(children.at(i)->objectName(), order.at(i));
@@ -134,10 +142,13 @@ void tst_Uninstaller::completionForm()
     QVERIFY(page.testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(page.windowTitle(), QString("MainWindow"));
     QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
-    QCOMPARE(page.centralWidget()->styleSheet(),
-             QString("#btnClose \n{\n\tborder:none;\n\tbackground-image: url(:/new/prefix1/Images/close_1.png);\n}\n"
-                     "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
-                     "#centralwidget\n{\n\t\n\tbackground-image: url(:/new/prefix1/Images/tuichu.png);\n}"));
+    QCOMPARE(
+        page.centralWidget()->styleSheet(),
+        QString(
+            "#btnClose \n{\n\tborder:none;\n\tbackground-image: "
+            "url(:/new/prefix1/Images/close_1.png);\n}\n"
+            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
+            "#centralwidget\n{\n\t\n\tbackground-image: url(:/new/prefix1/Images/tuichu.png);\n}"));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->geometry(), QRect(425, 18, 58, 36));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->text(), QString());
 }
@@ -154,7 +165,8 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     const QString lnk = Product::shortcutName();
     fake->onStart = [&](const QString &) {
         barAtRemoval = bar->value();
-        productEmptied = !QFile::exists(product + "/uninstaller") && !QFile::exists(product + "/lessons");
+        productEmptied =
+            !QFile::exists(product + "/uninstaller") && !QFile::exists(product + "/lessons");
         desktopShortcutGone = !entryExists(desktop + "/" + lnk);
         startupShortcutStill = entryExists(startup + "/" + lnk);
     };

@@ -37,14 +37,16 @@ void tst_UninstallerProcess::init()
     group = home + "/.local/share/applications/Zelvane2.0";
     outside = sandbox->filePath("outside");
     const QString lnk = Product::shortcutName();
-    for (const QString &file : {product + "/lessons/数学/第一课.txt", product + "/paint 🎨/palette.txt",
-                                product + "/lessons/.settings", desktop + "/" + lnk, desktop + "/drawing.png",
-                                startup + "/" + lnk, group + "/Zelvane.desktop", group + "/sub/uninstall.desktop",
-                                outside + "/canary"})
+    for (const QString &file :
+         {product + "/lessons/数学/第一课.txt", product + "/paint 🎨/palette.txt",
+          product + "/lessons/.settings", desktop + "/" + lnk, desktop + "/drawing.png",
+          startup + "/" + lnk, group + "/Zelvane.desktop", group + "/sub/uninstall.desktop",
+          outside + "/canary"})
         touch(file);
     QVERIFY(QFile::link(outside, product + "/link to outside"));
     QVERIFY(QFile::copy(UNINSTALLDRIVER, product + "/uninstaller"));
-    QVERIFY(QFile::setPermissions(product + "/uninstaller", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(product + "/uninstaller",
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 int tst_UninstallerProcess::runDriver(const QStringList &arguments)
@@ -66,7 +68,8 @@ int tst_UninstallerProcess::runDriver(const QStringList &arguments)
 QStringList tst_UninstallerProcess::everything() const
 {
     QStringList found;
-    QDirIterator it(sandbox->path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+    QDirIterator it(sandbox->path(),
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         found << it.next().mid(sandbox->path().size() + 1);
@@ -78,10 +81,19 @@ void tst_UninstallerProcess::wholeRunThroughStartButton()
 {
     QCOMPARE(runDriver({"full"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(group), 10000); // removed by a detached rm
-    const QStringList expected = {
-        "home", "home/.config", "home/.config/autostart", "home/.local", "home/.local/share",
-        "home/.local/share/applications", "home/Desktop", "home/Desktop/drawing.png", "home/Zelvane2.0",
-        "home/Zelvane2.0/lessons", "home/Zelvane2.0/lessons/.settings", "outside", "outside/canary"};
+    const QStringList expected = {"home",
+                                  "home/.config",
+                                  "home/.config/autostart",
+                                  "home/.local",
+                                  "home/.local/share",
+                                  "home/.local/share/applications",
+                                  "home/Desktop",
+                                  "home/Desktop/drawing.png",
+                                  "home/Zelvane2.0",
+                                  "home/Zelvane2.0/lessons",
+                                  "home/Zelvane2.0/lessons/.settings",
+                                  "outside",
+                                  "outside/canary"};
     QCOMPARE(everything(), expected);
 }
 

@@ -12,7 +12,6 @@
 #else
 #include <pwd.h>
 #include <unistd.h>
-
 #include <vector>
 #endif
 
@@ -28,7 +27,8 @@ bool isAbsolute(const QString &path)
 {
 #ifdef Q_OS_WIN
     const QString clean = QDir::fromNativeSeparators(path);
-    return (clean.size() >= 3 && clean[0].isLetter() && clean[1] == QLatin1Char(':') && clean[2] == QLatin1Char('/'))
+    return (clean.size() >= 3 && clean[0].isLetter() && clean[1] == QLatin1Char(':')
+            && clean[2] == QLatin1Char('/'))
            || clean.startsWith(QLatin1String("//"));
 #else
     return path.startsWith(QLatin1Char('/'));
@@ -43,7 +43,8 @@ QString normalized(const QString &path)
     if (!isAbsolute(path))
         return {};
     const QFileInfo info(path);
-    QString clean = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    QString clean =
+        info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
     if (!clean.endsWith(QLatin1Char('/')))
         clean += QLatin1Char('/');
     return clean;
@@ -61,7 +62,8 @@ QString accountHome()
     passwd entry = {};
     passwd *found = nullptr;
     std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found
+        || !found->pw_dir)
         return {};
     return QFile::decodeName(found->pw_dir);
 }
@@ -97,12 +99,13 @@ QStringList wellKnownFolders()
         QStandardPaths::TemplatesLocation};
     for (const auto location : locations)
         folders << QStandardPaths::writableLocation(location);
-    for (const auto folder : {Platform::Folder::Desktop, Platform::Folder::Startup, Platform::Folder::Programs})
+    for (const auto folder :
+         {Platform::Folder::Desktop, Platform::Folder::Startup, Platform::Folder::Programs})
         folders << platform().folderPath(folder);
 #ifdef Q_OS_WIN
     for (const char *variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot",
-                                 "windir", "SystemDrive", "ProgramData", "PUBLIC", "ALLUSERSPROFILE",
-                                 "USERPROFILE", "APPDATA", "LOCALAPPDATA"})
+                                 "windir", "SystemDrive", "ProgramData", "PUBLIC",
+                                 "ALLUSERSPROFILE", "USERPROFILE", "APPDATA", "LOCALAPPDATA"})
         folders << qEnvironmentVariable(variable);
     folders << qEnvironmentVariable("SystemRoot") + QStringLiteral("/System32")
             << qEnvironmentVariable("SystemRoot") + QStringLiteral("/SysWOW64");
@@ -117,11 +120,14 @@ QStringList wellKnownFolders()
                                               {"", ".local/bin"},
                                               {"", "bin"}})
         folders << SystemPlatform::userFolder(variable, underHome);
-    for (const char *system : {"/bin", "/boot", "/dev", "/etc", "/home", "/lib", "/lib32", "/lib64",
-                               "/media", "/mnt", "/opt", "/proc", "/root", "/run", "/sbin", "/srv",
-                               "/sys", "/tmp", "/usr", "/usr/bin", "/usr/lib", "/usr/local",
-                               "/usr/local/bin", "/usr/share", "/var", "/var/tmp", "/usr/games",
-                               "/usr/local/sbin", "/usr/sbin", "/snap", "/snap/bin"})
+    for (const char *system : {"/bin",      "/boot",      "/dev",           "/etc",
+                               "/home",     "/lib",       "/lib32",         "/lib64",
+                               "/media",    "/mnt",       "/opt",           "/proc",
+                               "/root",     "/run",       "/sbin",          "/srv",
+                               "/sys",      "/tmp",       "/usr",           "/usr/bin",
+                               "/usr/lib",  "/usr/local", "/usr/local/bin", "/usr/share",
+                               "/var",      "/var/tmp",   "/usr/games",     "/usr/local/sbin",
+                               "/usr/sbin", "/snap",      "/snap/bin"})
         folders << QString::fromLatin1(system);
 #endif
     folders << programPath();

@@ -16,8 +16,10 @@ int main(int argc, char *argv[])
     if (argc < 3)
         return 2;
     auto *page = new MyOK;
-    page->findChild<QCheckBox *>(QStringLiteral("chRun"))->setChecked(std::strcmp(argv[1], "1") == 0);
-    page->findChild<QCheckBox *>(QStringLiteral("chRunAll"))->setChecked(std::strcmp(argv[2], "1") == 0);
+    page->findChild<QCheckBox *>(QStringLiteral("chRun"))
+        ->setChecked(std::strcmp(argv[1], "1") == 0);
+    page->findChild<QCheckBox *>(QStringLiteral("chRunAll"))
+        ->setChecked(std::strcmp(argv[2], "1") == 0);
     page->show();
     QTimer::singleShot(100, page, [page] {
         page->findChild<QAbstractButton *>(QStringLiteral("btnOK"))->click();

@@ -12,7 +12,8 @@ int main(int argc, char *argv[])
     std::printf("%s\n", held ? "held" : "refused");
     if (argc > 3) {
         const QString program = QString::fromLocal8Bit(argv[2]);
-        const bool started = platform().startHidden(program, program + QLatin1Char(' ') + QString::fromLocal8Bit(argv[3]));
+        const bool started = platform().startHidden(program, program + QLatin1Char(' ')
+                                                                 + QString::fromLocal8Bit(argv[3]));
         std::printf("%s\n", started ? "started" : "not started");
     }
     std::fflush(stdout);

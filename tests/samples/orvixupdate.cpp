@@ -1,7 +1,7 @@
 // A stand-in for the product's update library. Built once per behaviour (ORVIX_<NAME>):
-// SAMPLE returns the path of an update package (*.zup) beside the launcher (and itself), or nothing;
-// PADDED returns it with two blanks after it; MISSING a path that does not exist; EMPTY nothing;
-// SLOW takes three seconds first; OWNAPP makes its own application object and closes any
+// SAMPLE returns the path of an update package (*.zup) beside the launcher (and itself), or
+// nothing; PADDED returns it with two blanks after it; MISSING a path that does not exist; EMPTY
+// nothing; SLOW takes three seconds first; OWNAPP makes its own application object and closes any
 // box after a moment; NOEXPORT lacks the export; FUNCTION exports the entry itself
 // instead of a data item holding its address. Every call is noted in orvixupdate.log.
 #include <QApplication>
@@ -26,7 +26,8 @@ QString libraryFolder()
 {
 #ifdef _WIN32
     HMODULE self = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
+                           | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&libraryFolder), &self);
     wchar_t path[MAX_PATH * 4] = {};
     GetModuleFileNameW(self, path, MAX_PATH * 4);
@@ -48,7 +49,8 @@ void note(const QString &folder, const QString &line)
 
 QString package(const QString &folder)
 {
-    const QStringList found = QDir(folder).entryList({QStringLiteral("*.zup")}, QDir::Files, QDir::Name);
+    const QStringList found =
+        QDir(folder).entryList({QStringLiteral("*.zup")}, QDir::Files, QDir::Name);
     return found.isEmpty() ? QString() : QDir(folder).absoluteFilePath(found.first());
 }
 
@@ -58,9 +60,10 @@ void run(int argc, char **argv, QString *result)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    note(folder, QStringLiteral("called app=%1 args=%2")
-                     .arg(QCoreApplication::instance() ? QStringLiteral("yes") : QStringLiteral("no"),
-                          arguments.join(QLatin1Char('|'))));
+    note(folder,
+         QStringLiteral("called app=%1 args=%2")
+             .arg(QCoreApplication::instance() ? QStringLiteral("yes") : QStringLiteral("no"),
+                  arguments.join(QLatin1Char('|'))));
 #if defined(ORVIX_SLOW)
     QThread::sleep(3);
 #elif defined(ORVIX_MISSING)

@@ -22,7 +22,8 @@ int main(int argc, char *argv[])
     if (!log)
         return 1;
     const std::wstring line = GetCommandLineW();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
     std::fprintf(log, "%s\n", utf8.c_str());

@@ -29,11 +29,12 @@ int wmain()
         std::printf("no IDI_ICON1\n");
         return 1;
     }
-    const auto *icons = static_cast<const IconDirectory *>(LockResource(LoadResource(nullptr, group)));
+    const auto *icons =
+        static_cast<const IconDirectory *>(LockResource(LoadResource(nullptr, group)));
     if (icons->count != 1 || icons->entries[0].width != 48 || icons->entries[0].height != 48
         || icons->entries[0].bitCount != 32) {
-        std::printf("icon: %u images, first %ux%u at %u bits\n", icons->count, icons->entries[0].width,
-                    icons->entries[0].height, icons->entries[0].bitCount);
+        std::printf("icon: %u images, first %ux%u at %u bits\n", icons->count,
+                    icons->entries[0].width, icons->entries[0].height, icons->entries[0].bitCount);
         return 1;
     }
 
@@ -51,11 +52,15 @@ int wmain()
         return 1;
     }
 
-    HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
-    const std::string text = manifest ? std::string(static_cast<const char *>(LockResource(LoadResource(nullptr, manifest))),
-                                                    SizeofResource(nullptr, manifest))
-                                      : std::string();
-    for (const char *needed : {"level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "PerMonitorV2"}) {
+    HRSRC manifest =
+        FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+    const std::string text =
+        manifest
+            ? std::string(static_cast<const char *>(LockResource(LoadResource(nullptr, manifest))),
+                          SizeofResource(nullptr, manifest))
+            : std::string();
+    for (const char *needed :
+         {"level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "PerMonitorV2"}) {
         if (text.find(needed) == std::string::npos) {
             std::printf("manifest lacks %s\n", needed);
             return 1;

@@ -3,8 +3,8 @@
 // recorder.exe as the product's program), the Desktop and Startup shortcuts to that program,
 // and the Start-menu group; notes that it ran in setup-ran.txt beside itself.
 #include <windows.h>
-#include <shlobj.h>
 
+#include <shlobj.h>
 #include <string>
 
 namespace {
@@ -56,11 +56,13 @@ int wmain()
     write(product + L"\\paint\\palette.txt", "colours\n");
     write(product + L"\\lessons\\.settings", "kept: hidden\n");
     SetFileAttributesW((product + L"\\lessons\\.settings").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    CopyFileW((here + L"\\uninstaller.exe").c_str(), (product + L"\\uninstaller.exe").c_str(), FALSE);
+    CopyFileW((here + L"\\uninstaller.exe").c_str(), (product + L"\\uninstaller.exe").c_str(),
+              FALSE);
     CopyFileW((here + L"\\recorder.exe").c_str(), (product + L"\\zelvane.exe").c_str(), FALSE);
 
     const std::wstring name = L"\\Zelvane儿童电脑操作系统2.0.lnk";
-    bool laidOut = shortcut(specialFolder(CSIDL_DESKTOPDIRECTORY) + name, product + L"\\zelvane.exe");
+    bool laidOut =
+        shortcut(specialFolder(CSIDL_DESKTOPDIRECTORY) + name, product + L"\\zelvane.exe");
     laidOut = shortcut(specialFolder(CSIDL_STARTUP) + name, product + L"\\zelvane.exe") && laidOut;
     const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\Zelvane2.0";
     CreateDirectoryW(group.c_str(), nullptr);

@@ -21,7 +21,8 @@ void check(bool ok, const char *what)
 
 std::string utf8(const std::wstring &text)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
     return out;
@@ -44,7 +45,8 @@ bool waitFor(const std::function<bool()> &condition, int milliseconds = 15000)
 
 void writeFile(const std::wstring &path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     CloseHandle(file);
 }
 
@@ -69,7 +71,8 @@ HANDLE spawn(const std::wstring &commandLine)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
@@ -90,7 +93,8 @@ DWORD runAndWait(const std::wstring &commandLine)
 const std::wstring folder = Win32::programFolder();
 const std::wstring work = folder + L"\\work";
 
-std::string recordedBy(const std::wstring &commandLine, const std::wstring &program = std::wstring())
+std::string recordedBy(const std::wstring &commandLine,
+                       const std::wstring &program = std::wstring())
 {
     const std::wstring record = folder + L"\\recorded.txt";
     DeleteFileW(record.c_str());
@@ -102,15 +106,19 @@ std::string recordedBy(const std::wstring &commandLine, const std::wstring &prog
 
 void hiddenStarts()
 {
-    const std::wstring line = L"\"" + folder + L"\\recorder.exe\" plain \"with blank\" 中文 \"C:\\路径 with blanks\\更新.zup\"";
-    check(recordedBy(line) == "hidden\n" + utf8(line) + "\n", "a command line reaches the program unchanged, hidden");
+    const std::wstring line =
+        L"\"" + folder
+        + L"\\recorder.exe\" plain \"with blank\" 中文 \"C:\\路径 with blanks\\更新.zup\"";
+    check(recordedBy(line) == "hidden\n" + utf8(line) + "\n",
+          "a command line reaches the program unchanged, hidden");
 
     // The self-updater: started from an exact file, it still sees the plain command line.
     const std::wstring updater = L"updateSelf.exe C:\\My Updates\\Zelvane 2.1 更新.zup";
     check(recordedBy(updater, folder + L"\\recorder.exe") == "hidden\n" + utf8(updater) + "\n",
           "an explicit program sees the command line unchanged");
 
-    check(!Win32::startHidden(L"zelvane-no-such-program.exe /x"), "a missing program is reported as not started");
+    check(!Win32::startHidden(L"zelvane-no-such-program.exe /x"),
+          "a missing program is reported as not started");
     check(!Win32::startHidden(L"updateSelf.exe x", folder + L"\\no-such\\updateSelf.exe"),
           "a missing explicit program is reported as not started");
 }
@@ -142,7 +150,8 @@ void removalWalk()
     const std::wstring product = work + L"\\Zelvane2.0";
     for (const wchar_t *folder : {L"", L"\\课程", L"\\课程\\深", L"\\paint"})
         CreateDirectoryW((product + folder).c_str(), nullptr);
-    for (const wchar_t *file : {L"\\a.txt", L"\\课程\\深\\b.txt", L"\\课程\\settings", L"\\paint\\c.txt", L"\\ro.dat"})
+    for (const wchar_t *file :
+         {L"\\a.txt", L"\\课程\\深\\b.txt", L"\\课程\\settings", L"\\paint\\c.txt", L"\\ro.dat"})
         writeFile(product + file);
     SetFileAttributesW((product + L"\\课程\\settings").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -153,9 +162,11 @@ void removalWalk()
     SetCurrentDirectoryW(product.c_str());
     Win32::removeTree(product, true, [](const std::wstring &) { ++listings; });
     SetCurrentDirectoryW(before);
-    check(!exists(product + L"\\a.txt") && !exists(product + L"\\paint") && !exists(product + L"\\课程\\深"),
+    check(!exists(product + L"\\a.txt") && !exists(product + L"\\paint")
+              && !exists(product + L"\\课程\\深"),
           "the walk removes the visible entries");
-    check(exists(product + L"\\课程\\settings") && exists(product + L"\\ro.dat"), "a hidden and a read-only file stay");
+    check(exists(product + L"\\课程\\settings") && exists(product + L"\\ro.dat"),
+          "a hidden and a read-only file stay");
     check(listings == 4, "each folder is reported once listed");
     SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
     Win32::removeTree(product, false, nullptr);
@@ -180,7 +191,8 @@ void cmdBuiltins()
     writeFile(group + L"\\子目录\\Zelvane.lnk");
     writeFile(group + L"\\卸载.lnk");
     check(Win32::startHidden(L"cmd /C rmdir /S /Q \"" + group + L"\""), "cmd rmdir starts");
-    check(waitFor([&] { return !exists(group); }), "rmdir /S /Q removes the group with its contents");
+    check(waitFor([&] { return !exists(group); }),
+          "rmdir /S /Q removes the group with its contents");
     check(exists(work + L"\\Programs"), "rmdir leaves the folder above alone");
 
     const std::wstring record = folder + L"\\recorded.txt";
@@ -192,11 +204,14 @@ void cmdBuiltins()
     const std::wstring planted = folder + L"\\cmd.exe";
     CopyFileW((folder + L"\\recorder.exe").c_str(), planted.c_str(), FALSE);
     DeleteFileW(record.c_str());
-    check(Win32::startHidden(L"cmd /C \"" + folder + L"\\recorder.exe\" real"), "cmd starts beside a planted cmd.exe");
+    check(Win32::startHidden(L"cmd /C \"" + folder + L"\\recorder.exe\" real"),
+          "cmd starts beside a planted cmd.exe");
     check(waitFor([&] { return exists(record); }), "the file is started");
-    check(readFile(record).find("\ncmd") == std::string::npos, "by the system's cmd, not the planted one");
+    check(readFile(record).find("\ncmd") == std::string::npos,
+          "by the system's cmd, not the planted one");
     DeleteFileW(planted.c_str());
-    check(!Win32::startHidden(L".\\recorder.exe"), "a program named relative to the current folder is never started");
+    check(!Win32::startHidden(L".\\recorder.exe"),
+          "a program named relative to the current folder is never started");
 }
 
 void taskkill()
@@ -210,8 +225,10 @@ void taskkill()
     check(splashProcess && otherProcess, "the stand-in splash runs");
     Sleep(500);
     check(Win32::startHidden(L"taskkill /IM loding.exe /F"), "taskkill starts");
-    check(WaitForSingleObject(splashProcess, 15000) == WAIT_OBJECT_0, "taskkill ends the process of that name");
-    check(WaitForSingleObject(otherProcess, 500) == WAIT_TIMEOUT, "taskkill leaves other processes alone");
+    check(WaitForSingleObject(splashProcess, 15000) == WAIT_OBJECT_0,
+          "taskkill ends the process of that name");
+    check(WaitForSingleObject(otherProcess, 500) == WAIT_TIMEOUT,
+          "taskkill leaves other processes alone");
     TerminateProcess(otherProcess, 0);
     CloseHandle(splashProcess);
     CloseHandle(otherProcess);
@@ -219,7 +236,8 @@ void taskkill()
 
 void namedLock()
 {
-    check(runAndWait(L"\"" + folder + L"\\mutexprobe.exe\"") == 0, "the lock is free while nobody holds it");
+    check(runAndWait(L"\"" + folder + L"\\mutexprobe.exe\"") == 0,
+          "the lock is free while nobody holds it");
     check(Win32::holdNamedMutex(L"OrvixUpdateManager"), "the first holder gets the lock");
     check(runAndWait(L"\"" + folder + L"\\mutexprobe.exe\"") == 1, "a second process sees it held");
     check(!Win32::holdNamedMutex(L"OrvixUpdateManager"), "asking again sees it held");
@@ -234,20 +252,23 @@ void updateLibraryChecks()
     check(exported != nullptr, "the contract library exports updatemanager");
     if (exported) {
         const Entry entry = *static_cast<const Entry *>(exported);
-        check(Win32::isExecutableCode(reinterpret_cast<const void *>(entry)), "the address it holds is code: accepted");
+        check(Win32::isExecutableCode(reinterpret_cast<const void *>(entry)),
+              "the address it holds is code: accepted");
         check(!Win32::isExecutableCode(exported), "the data item itself is not code");
     }
 
     HMODULE direct = LoadLibraryW((folder + L"\\function\\orvixupdate.dll").c_str());
     const auto function = reinterpret_cast<const void *>(GetProcAddress(direct, "updatemanager"));
-    check(function != nullptr && Win32::isExecutableCode(function), "the other library exports the function itself");
+    check(function != nullptr && Win32::isExecutableCode(function),
+          "the other library exports the function itself");
     if (function) {
         const Entry entry = *static_cast<const Entry *>(function); // its first code bytes
         check(!Win32::isExecutableCode(reinterpret_cast<const void *>(entry)),
               "what its code bytes hold is no code: rejected, nothing called");
     }
     int local = 0;
-    check(!Win32::isExecutableCode(&local) && !Win32::isExecutableCode(nullptr), "stack and null are not code");
+    check(!Win32::isExecutableCode(&local) && !Win32::isExecutableCode(nullptr),
+          "stack and null are not code");
 
     // From the program's own folder only: one planted in the current folder is not used.
     SetCurrentDirectoryW((folder + L"\\data").c_str());
@@ -259,8 +280,10 @@ void updateLibraryChecks()
 void resources()
 {
     for (const wchar_t *program : {L"installer", L"uninstaller", L"launcher"}) {
-        const std::string name = "resources of " + utf8(program) + ": IDI_ICON1 48x48x32 alone, version 2.0";
-        check(runAndWait(L"\"" + folder + L"\\resources_" + program + L".exe\"") == 0, name.c_str());
+        const std::string name =
+            "resources of " + utf8(program) + ": IDI_ICON1 48x48x32 alone, version 2.0";
+        check(runAndWait(L"\"" + folder + L"\\resources_" + program + L".exe\"") == 0,
+              name.c_str());
     }
 }
 } // namespace

@@ -139,8 +139,8 @@ void Artist::turtle(QPointF c, qreal size, bool waving, const QColor &shell)
     p.restore();
     // Rim of the shell.
     p.setBrush(QColor(0xf2, 0xd2, 0x5c));
-    p.drawRoundedRect(QRectF(shellRect.left() - w * 0.02, c.y() + h * 0.24, shellRect.width() + w * 0.04,
-                             h * 0.11),
+    p.drawRoundedRect(QRectF(shellRect.left() - w * 0.02, c.y() + h * 0.24,
+                             shellRect.width() + w * 0.04, h * 0.11),
                       h * 0.05, h * 0.05);
     p.restore();
 }
@@ -206,8 +206,8 @@ void Artist::pill(const QRectF &rect, const QString &caption, int shade)
     p.drawRoundedRect(body, radius, radius);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 90));
-    p.drawRoundedRect(QRectF(body.left() + radius * 0.6, body.top() + 2, body.width() - radius * 1.2,
-                             body.height() * 0.38),
+    p.drawRoundedRect(QRectF(body.left() + radius * 0.6, body.top() + 2,
+                             body.width() - radius * 1.2, body.height() * 0.38),
                       radius * 0.4, radius * 0.4);
     p.restore();
     text(body, caption, body.height() * 0.44, QColor(0x5a, 0x33, 0x00));
@@ -275,7 +275,8 @@ void Artist::star(QPointF c, qreal r, const QColor &colour)
     }
     path.closeSubpath();
     p.save();
-    p.setPen(QPen(colour.darker(130), qMax(0.8, r / 8), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(
+        QPen(colour.darker(130), qMax(0.8, r / 8), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(colour);
     p.drawPath(path);
     p.restore();
@@ -301,7 +302,8 @@ void Artist::warningTriangle(QPointF c, qreal size)
     path.lineTo(c.x() - size * 0.55, c.y() + size * 0.45);
     path.closeSubpath();
     p.save();
-    p.setPen(QPen(QColor(0xd8, 0x8a, 0x00), size * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(
+        QPen(QColor(0xd8, 0x8a, 0x00), size * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(QColor(0xff, 0xd0, 0x2e));
     p.drawPath(path);
     p.setPen(QPen(QColor(0x40, 0x30, 0x10), size * 0.1, Qt::SolidLine, Qt::RoundCap));

@@ -19,7 +19,8 @@ public:
     // A calm, lighter area inside a panel where widgets sit.
     void well(const QRectF &rect, qreal radius);
     // The green turtle, its shell centred on centre, `size` wide.
-    void turtle(QPointF centre, qreal size, bool waving = false, const QColor &shell = QColor(0x3f, 0xa3, 0x4d));
+    void turtle(QPointF centre, qreal size, bool waving = false,
+                const QColor &shell = QColor(0x3f, 0xa3, 0x4d));
     // 'Zelvane 儿童电脑操作系统 2.0' on one line, with its small logo before it.
     void productTitle(QPointF topLeft, qreal height);
     // A round logo: a turtle shell in a white disc.

@@ -51,8 +51,9 @@ int main(int argc, char *argv[])
             const QString name = scale == 1 ? picture.name : doubled(picture.name);
             const QImage image = picture.render(scale);
             const QString path = folder + QLatin1Char('/') + name;
-            const bool written = name.endsWith(QStringLiteral(".jpg")) ? image.save(path, "JPEG", 92)
-                                                                        : writeUnfilteredPng(image, path);
+            const bool written = name.endsWith(QStringLiteral(".jpg"))
+                                     ? image.save(path, "JPEG", 92)
+                                     : writeUnfilteredPng(image, path);
             if (!written) {
                 std::fprintf(stderr, "artwork: cannot write %s\n", qPrintable(name));
                 return 1;
@@ -63,7 +64,8 @@ int main(int argc, char *argv[])
     // Each program's Windows icon: one 48 x 48 image, 32 bits with alpha.
     for (const char *name : {"installer", "uninstaller", "launcher"}) {
         const QString program = QString::fromLatin1(name);
-        const QString path = root.filePath(program + QLatin1Char('/') + program + QStringLiteral(".ico"));
+        const QString path =
+            root.filePath(program + QLatin1Char('/') + program + QStringLiteral(".ico"));
         if (!programIcon().save(path, "ICO")) {
             std::fprintf(stderr, "artwork: cannot write %s\n", qPrintable(path));
             return 1;
@@ -77,7 +79,8 @@ int main(int argc, char *argv[])
         rest.sort();
         if (!writeResourceList(it.key(), base + QStringLiteral(".qrc"), prefix, *it)
             || !writeResourceList(it.key(), base + QStringLiteral("_more.qrc"), prefix, rest)) {
-            std::fprintf(stderr, "artwork: cannot write the resource lists of %s\n", qPrintable(it.key()));
+            std::fprintf(stderr, "artwork: cannot write the resource lists of %s\n",
+                         qPrintable(it.key()));
             return 1;
         }
     }

@@ -29,8 +29,7 @@ void stars(Artist &a, std::initializer_list<QPointF> where, qreal radius)
     const QColor colours[] = {QColor(0xff, 0xd0, 0x2e), QColor(0xff, 0x8f, 0xb1),
                               QColor(0x8e, 0xe0, 0x7a), QColor(0xff, 0xff, 0xff)};
     int i = 0;
-    for (const QPointF &point : where)
-    {
+    for (const QPointF &point : where) {
         a.star(point, radius * (1.0 - 0.15 * (i % 3)), colours[i % 4]);
         ++i;
     }
@@ -67,7 +66,8 @@ void slideCaption(Artist &a, QPainter &p, const QString &caption)
 void slideLearning(Artist &a, QPainter &p)
 {
     slideBackground(a, p, QColor(0x9f, 0xdc, 0xff), QColor(0xe8, 0xf7, 0xff));
-    const QColor blocks[] = {QColor(0xff, 0x6b, 0x6b), QColor(0xff, 0xc9, 0x2e), QColor(0x4d, 0xa3, 0xff)};
+    const QColor blocks[] = {QColor(0xff, 0x6b, 0x6b), QColor(0xff, 0xc9, 0x2e),
+                             QColor(0x4d, 0xa3, 0xff)};
     const QString letters[] = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
     for (int i = 0; i < 3; ++i) {
         const QRectF block(178 + i * 50, 100 - (i == 1 ? 22 : 0), 44, 44);
@@ -88,8 +88,9 @@ void slideLearning(Artist &a, QPainter &p)
 void slidePainting(Artist &a, QPainter &p)
 {
     slideBackground(a, p, QColor(0xff, 0xd9, 0xe8), QColor(0xff, 0xf6, 0xe0));
-    const QColor rainbow[] = {QColor(0xff, 0x5e, 0x5e), QColor(0xff, 0xa6, 0x2e), QColor(0xff, 0xe0, 0x3a),
-                              QColor(0x6c, 0xd1, 0x5a), QColor(0x4d, 0xa3, 0xff)};
+    const QColor rainbow[] = {QColor(0xff, 0x5e, 0x5e), QColor(0xff, 0xa6, 0x2e),
+                              QColor(0xff, 0xe0, 0x3a), QColor(0x6c, 0xd1, 0x5a),
+                              QColor(0x4d, 0xa3, 0xff)};
     for (int i = 0; i < 5; ++i) {
         p.setPen(QPen(rainbow[i], 9, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
@@ -139,7 +140,8 @@ void welcome(Artist &a, QPainter &p)
     a.cloud(QPointF(470, 120), 60);
     a.turtle(QPointF(96, 64), 100);
     a.productTitle(QPointF(190, 74), 30);
-    a.text(QRectF(60, 140, 440, 60), QStringLiteral("欢迎安装!"), 44, warm, Qt::AlignLeft | Qt::AlignVCenter, true);
+    a.text(QRectF(60, 140, 440, 60), QStringLiteral("欢迎安装!"), 44, warm,
+           Qt::AlignLeft | Qt::AlignVCenter, true);
     a.text(QRectF(62, 200, 440, 30), QStringLiteral("和小乌龟一起快乐学习、绘画、游戏"), 19, ink,
            Qt::AlignLeft | Qt::AlignVCenter);
     a.turtle(QPointF(200, 330), 130, true);
@@ -163,13 +165,17 @@ void finish(Artist &a, QPainter &p)
 {
     a.panel(QRectF(10, 36, 519, 390), 36);
     a.productTitle(QPointF(40, 60), 26);
-    a.text(QRectF(36, 112, 460, 60), QStringLiteral("恭喜您安装成功!"), 38, warm, Qt::AlignLeft | Qt::AlignVCenter,
-           true);
+    a.text(QRectF(36, 112, 460, 60), QStringLiteral("恭喜您安装成功!"), 38, warm,
+           Qt::AlignLeft | Qt::AlignVCenter, true);
     a.well(QRectF(30, 208, 210, 68), 14);
-    a.text(QRectF(64, 214, 170, 28), QStringLiteral("立即体验"), 17, ink, Qt::AlignLeft | Qt::AlignVCenter);
-    a.text(QRectF(64, 244, 170, 28), QStringLiteral("设置开机启动"), 17, ink, Qt::AlignLeft | Qt::AlignVCenter);
+    a.text(QRectF(64, 214, 170, 28), QStringLiteral("立即体验"), 17, ink,
+           Qt::AlignLeft | Qt::AlignVCenter);
+    a.text(QRectF(64, 244, 170, 28), QStringLiteral("设置开机启动"), 17, ink,
+           Qt::AlignLeft | Qt::AlignVCenter);
     a.turtle(QPointF(372, 300), 170, true);
-    stars(a, {QPointF(290, 200), QPointF(480, 190), QPointF(260, 380), QPointF(500, 380), QPointF(450, 90)},
+    stars(a,
+          {QPointF(290, 200), QPointF(480, 190), QPointF(260, 380), QPointF(500, 380),
+           QPointF(450, 90)},
           13);
     Q_UNUSED(p);
 }
@@ -178,7 +184,8 @@ void spare(Artist &a, QPainter &p)
 {
     a.panel(QRectF(10, 30, 496, 384), 36);
     a.productTitle(QPointF(40, 56), 26);
-    a.text(QRectF(40, 110, 440, 50), QStringLiteral("准备安装"), 36, warm, Qt::AlignLeft | Qt::AlignVCenter, true);
+    a.text(QRectF(40, 110, 440, 50), QStringLiteral("准备安装"), 36, warm,
+           Qt::AlignLeft | Qt::AlignVCenter, true);
     a.turtle(QPointF(250, 290), 170, true);
     Q_UNUSED(p);
 }
@@ -213,7 +220,8 @@ void uninstallMain(Artist &a, QPainter &p)
     a.cloud(QPointF(470, 150), 70);
     a.turtle(QPointF(120, 236), 150, true);
     a.turtle(QPointF(260, 290), 100, false, QColor(0x2f, 0x8f, 0xc4));
-    a.text(QRectF(320, 190, 230, 40), QStringLiteral("要说再见了吗?"), 24, warm, Qt::AlignLeft | Qt::AlignVCenter, true);
+    a.text(QRectF(320, 190, 230, 40), QStringLiteral("要说再见了吗?"), 24, warm,
+           Qt::AlignLeft | Qt::AlignVCenter, true);
     stars(a, {QPointF(330, 150), QPointF(520, 230), QPointF(60, 140)}, 11);
     a.well(QRectF(80, 392, 470, 48), 16);
     Q_UNUSED(p);
@@ -224,7 +232,8 @@ void uninstalled(Artist &a, QPainter &p)
     a.panel(QRectF(10, 34, 496, 380), 36, QColor(0x4f, 0xa6, 0xf0), QColor(0xe4, 0xf3, 0xff));
     a.productTitle(QPointF(36, 60), 26);
     a.warningTriangle(QPointF(110, 190), 92);
-    a.text(QRectF(170, 160, 320, 60), QStringLiteral("您已成功卸载"), 38, warm, Qt::AlignLeft | Qt::AlignVCenter, true);
+    a.text(QRectF(170, 160, 320, 60), QStringLiteral("您已成功卸载"), 38, warm,
+           Qt::AlignLeft | Qt::AlignVCenter, true);
     a.text(QRectF(172, 218, 320, 30), QStringLiteral("小乌龟期待与你再次相见!"), 18, ink,
            Qt::AlignLeft | Qt::AlignVCenter);
     a.turtle(QPointF(300, 330), 130, true);
@@ -271,18 +280,22 @@ QList<Picture> allPictures()
          << picture(installer, QStringLiteral("04.png"), 539, 437, true, finish)
          << picture(installer, QStringLiteral("ren.png"), 568, 418, true, mascot)
          << picture(installer, QStringLiteral("index.jpg"), 163, 322, false, banner);
-    const std::function<void(Artist &, QPainter &)> slides[] = {slideLearning, slidePainting, slideGames};
+    const std::function<void(Artist &, QPainter &)> slides[] = {slideLearning, slidePainting,
+                                                                slideGames};
     for (int i = 0; i < 3; ++i) {
         list << picture(installer, QStringLiteral("b%1.png").arg(i + 1), 343, 205, false, slides[i])
-             << picture(installer, QStringLiteral("b%1.jpg").arg(i + 1), 343, 205, false, slides[i]);
+             << picture(installer, QStringLiteral("b%1.jpg").arg(i + 1), 343, 205, false,
+                        slides[i]);
     }
     list << picture(uninstaller, QStringLiteral("022.png"), 570, 462, true, uninstallMain)
          << picture(uninstaller, QStringLiteral("tuichu.png"), 516, 424, true, uninstalled);
 
-    const QString shownByInstaller = QStringLiteral("01 02 04 b-1 b-2 close_1 close_2 w-1 w-2 b1 b2 b3");
+    const QString shownByInstaller =
+        QStringLiteral("01 02 04 b-1 b-2 close_1 close_2 w-1 w-2 b1 b2 b3");
     const QString shownByUninstaller = QStringLiteral("022 tuichu b-1 b-2 close_1 close_2");
     for (Picture &p : list) {
-        const QStringList names = (p.folder == installer ? shownByInstaller : shownByUninstaller).split(QLatin1Char(' '));
+        const QStringList names =
+            (p.folder == installer ? shownByInstaller : shownByUninstaller).split(QLatin1Char(' '));
         p.shown = p.name.endsWith(QStringLiteral(".png")) && names.contains(p.name.chopped(4));
     }
     return list;

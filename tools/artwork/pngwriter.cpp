@@ -39,7 +39,8 @@ QByteArray chunk(const char *type, const QByteArray &data)
 bool writeUnfilteredPng(const QImage &source, const QString &path)
 {
     const bool alpha = source.hasAlphaChannel();
-    const QImage image = source.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage image =
+        source.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     const int width = image.width();
     const int height = image.height();
     const qsizetype rowBytes = qsizetype(width) * (alpha ? 4 : 3);
@@ -54,11 +55,11 @@ bool writeUnfilteredPng(const QImage &source, const QString &path)
     const QByteArray zlib = qCompress(raw, 9).mid(4);
 
     QByteArray header = bigEndian(quint32(width)) + bigEndian(quint32(height));
-    header.append(char(8));               // bits per channel
-    header.append(char(alpha ? 6 : 2));   // RGBA or RGB
-    header.append(QByteArray(3, '\0'));   // deflate, adaptive filtering method, no interlace
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", zlib)
-                           + chunk("IEND", QByteArray());
+    header.append(char(8));             // bits per channel
+    header.append(char(alpha ? 6 : 2)); // RGBA or RGB
+    header.append(QByteArray(3, '\0')); // deflate, adaptive filtering method, no interlace
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
+                           + chunk("IDAT", zlib) + chunk("IEND", QByteArray());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(png) == png.size();
 }
