@@ -5,8 +5,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(sourcess);
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));
     QCoreApplication::setApplicationName(QStringLiteral("Korrindel zelvane2.0"));
 
     MainWindow window;

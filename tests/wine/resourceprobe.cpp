@@ -1,9 +1,10 @@
 // Reads its own resources back: the icon IDI_ICON1 (one 48 x 48, 32-bit image) and the
-// version "2.0", and a manifest that runs it as the invoker. Exit status 0 when all are as they
-// should be.
+// version the build was given (as text and as numbers), and a manifest that runs it as the invoker.
+// Exit status 0 when all are as they should be.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,17 @@ int wmain()
     if (info.empty() || !GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data())
         || !VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\FileVersion",
                            reinterpret_cast<void **>(&version), &length)
-        || lstrcmpW(version, L"2.0") != 0) {
-        std::printf("no version 2.0\n");
+        || lstrcmpW(version, VERSION) != 0) {
+        std::printf("no version %ls\n", VERSION);
+        return 1;
+    }
+    VS_FIXEDFILEINFO *numbers = nullptr;
+    unsigned major = 0, minor = 0;
+    std::swscanf(VERSION, L"%u.%u", &major, &minor);
+    if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&numbers), &length)
+        || numbers->dwFileVersionMS != ((major << 16) | minor)
+        || numbers->dwProductVersionMS != numbers->dwFileVersionMS) {
+        std::printf("version numbers differ from %ls\n", VERSION);
         return 1;
     }
 

@@ -1,0 +1,74 @@
+# What every target of the project shares: the language, the warnings (errors with
+# ZELVANE_WERROR), Qt's stricter string rules, and on Windows one self-contained file per program.
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_AUTORCC ON)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE Debug CACHE STRING "Build type" FORCE)
+endif()
+
+add_library(zelvane_settings INTERFACE)
+target_compile_definitions(zelvane_settings INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_URL_CAST_FROM_STRING
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_USE_QSTRINGBUILDER)
+if(WIN32)
+    # The wide Win32 functions, whatever the code page.
+    target_compile_definitions(zelvane_settings INTERFACE UNICODE _UNICODE)
+endif()
+
+if(MSVC)
+    target_compile_options(zelvane_settings INTERFACE /W4 /utf-8 /permissive-
+        $<$<BOOL:${ZELVANE_WERROR}>:/WX>)
+else()
+    target_compile_options(zelvane_settings INTERFACE
+        -Wall
+        -Wextra
+        -Wpedantic
+        -Wshadow
+        -Wnon-virtual-dtor
+        -Wold-style-cast
+        -Wcast-align
+        -Woverloaded-virtual
+        -Wconversion
+        -Wformat=2
+        $<$<BOOL:${ZELVANE_WERROR}>:-Werror>)
+endif()
+if(MINGW)
+    # One file each, nothing to ship beside it: the C and C++ runtimes linked in, symbols stripped.
+    target_link_options(zelvane_settings INTERFACE -static $<$<CONFIG:Release,MinSizeRel>:-s>)
+endif()
+
+include(ZelvaneResources)
+
+# A program with a window of its own: a GUI-subsystem executable on Windows, with its icon,
+# version and manifest, and the application's version.
+function(zelvane_program name)
+    qt_add_executable(${name} ${ARGN})
+    set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
+    target_compile_definitions(${name} PRIVATE ZELVANE_VERSION="${PROJECT_VERSION}")
+    target_link_libraries(${name} PRIVATE zelvane_settings)
+    if(WIN32)
+        zelvane_windows_resources(${name})
+    endif()
+endfunction()
+
+# A skinned program: its windows and pictures as a library of their own (so the tests link the
+# code the program runs), and the program itself. An object library, so the pictures register
+# themselves wherever it is linked: no Q_INIT_RESOURCE needed.
+function(zelvane_skinned_program name)
+    add_library(${name}_windows OBJECT ${ARGN})
+    set_target_properties(${name}_windows PROPERTIES AUTORCC_OPTIONS "--no-compress")
+    target_include_directories(${name}_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name}_windows PUBLIC skin platform Qt6::Widgets PRIVATE zelvane_settings)
+
+    zelvane_program(${name} main.cpp)
+    target_link_libraries(${name} PRIVATE ${name}_windows)
+endfunction()
