@@ -1,3 +1,4 @@
+// The installer's question whether to leave the installation (a message box, no window).
 #pragma once
 
 class QWidget;

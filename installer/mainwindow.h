@@ -1,3 +1,4 @@
+// MainWindow: the installer's welcome window.
 #pragma once
 
 #include "skinnedwindow.h"

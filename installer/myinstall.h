@@ -1,3 +1,4 @@
+// MyInstall: the installer's progress page (its ticks: Mystart the bar, Mytimepic the slideshow).
 #pragma once
 
 #include "skinnedwindow.h"
@@ -28,7 +29,8 @@ private slots:
 
 private:
     Ui::MyInstall *ui;
-    int picIndex = 1;      // the slide last shown
+    // The slide shown (b<picIndex>.png), but 0 while the third shows: the next tick shows b1.
+    int picIndex = 1;
     int progressCount = 0; // the next value of the bar
     QTimer *progressTimer;
     QTimer *picTimer;

@@ -1,3 +1,4 @@
+// MyOK: the installer's finish page.
 #pragma once
 
 #include "skinnedwindow.h"

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -54,7 +55,7 @@ int UpdateLauncher::run()
     QLibrary library;
     const QString fileName = libraryFileName();
     if (!QLibrary::isLibrary(fileName)) {
-        showBox(QMessageBox::Critical, QStringLiteral("updatemanger"),
+        showBox(Box::Error, QStringLiteral("updatemanger"),
                 fileName + QStringLiteral(" is not a library."));
         return 0;
     }
@@ -66,7 +67,7 @@ int UpdateLauncher::run()
     library.setFileName(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
     library.load();
     if (!library.isLoaded()) {
-        showBox(QMessageBox::Critical, QStringLiteral("Error"),
+        showBox(Box::Error, QStringLiteral("Error"),
                 notCorrectLibrary() + QLatin1Char('\n') + library.errorString());
         return 0;
     }
@@ -76,7 +77,7 @@ int UpdateLauncher::run()
     // called through its own code bytes, so the address it holds is checked first.
     const auto entry = exported ? *reinterpret_cast<const UpdateManagerEntry *>(exported) : nullptr;
     if (!entry || !isExecutableCode(reinterpret_cast<const void *>(entry))) {
-        showBox(QMessageBox::Warning, QStringLiteral("Warning!"), notCorrectLibrary());
+        showBox(Box::Warning, QStringLiteral("Warning!"), notCorrectLibrary());
         return 0;
     }
     entry(argc, argv, &result);
@@ -89,11 +90,11 @@ int UpdateLauncher::run()
         QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
-    showBox(QMessageBox::Critical, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));
+    showBox(Box::Error, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));
     return 1;
 }
 
-void UpdateLauncher::showBox(QMessageBox::Icon icon, const QString &title, const QString &text)
+void UpdateLauncher::showBox(Box kind, const QString &title, const QString &text)
 {
     // A box needs a GUI application object: use the one there is (the library may have
     // made it), or make one now; never a second one.
@@ -103,13 +104,13 @@ void UpdateLauncher::showBox(QMessageBox::Icon icon, const QString &title, const
         // The library made a non-GUI application object: no Qt box can be shown beside it.
 #ifdef Q_OS_WIN
         // A GUI program's stderr reaches nobody there: the system's own box says the same.
-        Win32::messageBox(title.toStdWString(), text.toStdWString(), icon == QMessageBox::Warning);
+        Win32::messageBox(title.toStdWString(), text.toStdWString(), kind == Box::Warning);
 #else
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
 #endif
         return;
     }
-    if (icon == QMessageBox::Warning)
+    if (kind == Box::Warning)
         QMessageBox::warning(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);
     else
         QMessageBox::critical(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);

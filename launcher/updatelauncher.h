@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMessageBox>
 #include <QString>
 
 #include <memory>
@@ -22,7 +21,12 @@ public:
     static QString libraryFileName(); // orvixupdate plus the system's library suffix
 
 private:
-    void showBox(QMessageBox::Icon icon, const QString &title, const QString &text);
+    enum class Box
+    {
+        Warning,
+        Error
+    };
+    void showBox(Box kind, const QString &title, const QString &text);
 
     int &argc;
     char **argv;

@@ -1,3 +1,4 @@
+// SkinnedWindow: the frame every window of the installer and uninstaller is built on.
 #pragma once
 
 #include <QMainWindow>

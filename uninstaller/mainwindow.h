@@ -1,3 +1,4 @@
+// MainWindow: the uninstaller's window (Start, then the progress bar while it removes).
 #pragma once
 
 #include "platform.h"

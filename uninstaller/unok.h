@@ -1,3 +1,4 @@
+// UnOk: the uninstaller's completion page.
 #pragma once
 
 #include "skinnedwindow.h"
