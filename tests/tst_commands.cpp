@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The command lines go to the system as they are: every one is checked to the character.
 class tst_Commands : public QObject
 {
@@ -78,26 +80,27 @@ void tst_Commands::split_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("words");
     QTest::newRow("plain") << QStringLiteral("taskkill /IM loding.exe /F")
-                           << QStringList{"taskkill", "/IM", "loding.exe", "/F"};
-    QTest::newRow("quoted path with blanks") << QStringLiteral("cmd /C \"/tmp/my dir\\setup.exe\"")
-                                             << QStringList{"cmd", "/C", "/tmp/my dir\\setup.exe"};
+                           << QStringList{u"taskkill"_s, u"/IM"_s, u"loding.exe"_s, u"/F"_s};
+    QTest::newRow("quoted path with blanks")
+        << QStringLiteral("cmd /C \"/tmp/my dir\\setup.exe\"")
+        << QStringList{u"cmd"_s, u"/C"_s, u"/tmp/my dir\\setup.exe"_s};
     QTest::newRow("Chinese")
         << QStringLiteral("cmd /C del /Q /F \"/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk\"")
-        << QStringList{"cmd", "/C", "del",
-                       "/Q",  "/F", "/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk"};
+        << QStringList{u"cmd"_s, u"/C"_s, u"del"_s,
+                       u"/Q"_s,  u"/F"_s, u"/home/小明/桌面\\Zelvane儿童电脑操作系统2.0.lnk"_s};
     QTest::newRow("extra blanks and tabs")
-        << QStringLiteral("a  \t b   c ") << QStringList{"a", "b", "c"};
+        << QStringLiteral("a  \t b   c ") << QStringList{u"a"_s, u"b"_s, u"c"_s};
     QTest::newRow("quoted program") << QStringLiteral("\"C:\\Program Files\\x\\y.exe\" 1")
-                                    << QStringList{"C:\\Program Files\\x\\y.exe", "1"};
-    QTest::newRow("escaped quote") << QStringLiteral("p a\\\"b") << QStringList{"p", "a\"b"};
+                                    << QStringList{u"C:\\Program Files\\x\\y.exe"_s, u"1"_s};
+    QTest::newRow("escaped quote") << QStringLiteral("p a\\\"b") << QStringList{u"p"_s, u"a\"b"_s};
     QTest::newRow("backslashes before quote")
-        << QStringLiteral("p \"a\\\\\" b") << QStringList{"p", "a\\", "b"};
+        << QStringLiteral("p \"a\\\\\" b") << QStringList{u"p"_s, u"a\\"_s, u"b"_s};
     QTest::newRow("backslashes elsewhere")
-        << QStringLiteral("p a\\\\b") << QStringList{"p", "a\\\\b"};
+        << QStringLiteral("p a\\\\b") << QStringList{u"p"_s, u"a\\\\b"_s};
     QTest::newRow("empty quoted argument")
-        << QStringLiteral("p \"\" x") << QStringList{"p", "", "x"};
+        << QStringLiteral("p \"\" x") << QStringList{u"p"_s, u""_s, u"x"_s};
     QTest::newRow("doubled quote inside quotes")
-        << QStringLiteral("p \"a\"\"b\"") << QStringList{"p", "a\"b"};
+        << QStringLiteral("p \"a\"\"b\"") << QStringList{u"p"_s, u"a\"b"_s};
     QTest::newRow("nothing") << QString() << QStringList();
 }
 

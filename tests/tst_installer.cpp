@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 // The installer's three windows, driven by their forms' object names through a platform
 // that records instead of acting.
 class tst_Installer : public QObject
@@ -51,12 +53,12 @@ private:
 };
 
 namespace {
-const QString desktop = "/home/小明/Desktop";
-const QString startup = "/home/小明/.config/autostart";
+const QString desktop = u"/home/小明/Desktop"_s;
+const QString startup = u"/home/小明/.config/autostart"_s;
 
 QImage slideImage(int n)
 {
-    return QImage(QString(":/new/prefix1/sourcess/b%1.png").arg(n));
+    return QImage(u":/new/prefix1/sourcess/b%1.png"_s.arg(n));
 }
 
 // Object name, class, parent and geometry of one widget of a form.
@@ -76,7 +78,7 @@ void checkSkin(QWidget *window, const char *objectName, QSize size, Qt::WindowFl
     QCOMPARE(window->size(), size);
     QCOMPARE(window->windowFlags() & ~Qt::Window, flags);
     QVERIFY(window->testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(window->windowTitle(), QString("MainWindow"));
+    QCOMPARE(window->windowTitle(), u"MainWindow"_s);
 }
 } // namespace
 
@@ -112,12 +114,12 @@ void tst_Installer::welcomeForm()
     MainWindow window;
     checkSkin(&window, "MainWindow", {560, 424}, Qt::FramelessWindowHint);
     QCOMPARE(window.styleSheet(),
-             QString("#MainWindow\n{\n\tborder:none;\n\tbackground-color: rgba(0, 0,0, 0);\n}"));
-    QCOMPARE(window.centralWidget()->objectName(), QString("centralWidget"));
+             u"#MainWindow\n{\n\tborder:none;\n\tbackground-color: rgba(0, 0,0, 0);\n}"_s);
+    QCOMPARE(window.centralWidget()->objectName(), u"centralWidget"_s);
     QCOMPARE(
         window.centralWidget()->styleSheet(),
         QString(
-            "#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
+            u"#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
             "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
             "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
             "#centralWidget\n{\n\tbackground-image: "
@@ -125,15 +127,15 @@ void tst_Installer::welcomeForm()
             "0);\n\tborder:none;\n}\n"
             "#btnNext \n{\n\tborder:none;\n\tbackground-image: "
             "url(:/new/prefix1/sourcess/b-1.png);\n}\n"
-            "#btnNext:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/b-2.png);\n}"));
+            "#btnNext:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/b-2.png);\n}"_s));
     checkWidget(&window, "btnNext", "QPushButton", "centralWidget", {410, 285, 96, 41});
     checkWidget(&window, "btnClose", "QPushButton", "centralWidget", {480, 17, 58, 35});
     // Children in the order they were made.
-    QCOMPARE(window.centralWidget()->children().at(0)->objectName(), QString("btnNext"));
+    QCOMPARE(window.centralWidget()->children().at(0)->objectName(), u"btnNext"_s);
     for (const char *name : {"btnNext", "btnClose"})
         QCOMPARE(child<QPushButton>(&window, name)->text(), QString());
-    QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), QString("下一步"));
-    QCOMPARE(child<QPushButton>(&window, "btnClose")->accessibleName(), QString("关闭"));
+    QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), u"下一步"_s);
+    QCOMPARE(child<QPushButton>(&window, "btnClose")->accessibleName(), u"关闭"_s);
 }
 
 void tst_Installer::welcomeEndsSplashBeforeItIsBuilt()
@@ -144,7 +146,7 @@ void tst_Installer::welcomeEndsSplashBeforeItIsBuilt()
             !windowsOf<MainWindow>().isEmpty() && windowsOf<MainWindow>().first()->centralWidget();
     };
     MainWindow window;
-    QCOMPARE(fake->commands, QStringList{"taskkill /IM loding.exe /F"});
+    QCOMPARE(fake->commands, QStringList{u"taskkill /IM loding.exe /F"_s});
     QVERIFY(!builtYet);
     QVERIFY(!window.isVisible());
 }
@@ -155,9 +157,9 @@ void tst_Installer::nextShowsProgressThenStartsSetup_data()
     QTest::addColumn<bool>("unset");
     QTest::addColumn<QString>("command");
     QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false
-                            << QString("cmd /C \"/tmp/my temp dir\\setup.exe\"");
-    QTest::newRow("Chinese") << QString("/tmp/临时 文件").toUtf8() << false
-                             << QString("cmd /C \"/tmp/临时 文件\\setup.exe\"");
+                            << u"cmd /C \"/tmp/my temp dir\\setup.exe\""_s;
+    QTest::newRow("Chinese") << u"/tmp/临时 文件"_s.toUtf8() << false
+                             << u"cmd /C \"/tmp/临时 文件\\setup.exe\""_s;
     QTest::newRow("empty: nothing started") << QByteArray() << false << QString();
     QTest::newRow("unset: nothing started") << QByteArray() << true << QString();
 }
@@ -222,8 +224,8 @@ void tst_Installer::exitQuestion()
     BoxAnswerer box{QMessageBox::StandardButton(answer)};
     QTest::mouseClick(child<QPushButton>(window, "btnClose"), Qt::LeftButton);
     QVERIFY(box.seen);
-    QCOMPARE(box.title, QString("安装询问"));
-    QCOMPARE(box.text, QString("您确定退出zelvane2.0安装程序吗？"));
+    QCOMPARE(box.title, u"安装询问"_s);
+    QCOMPARE(box.text, u"您确定退出zelvane2.0安装程序吗？"_s);
     QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(box.defaultButton, QMessageBox::Yes);
     QCOMPARE(box.parent, window);
@@ -244,10 +246,11 @@ void tst_Installer::progressForm()
 {
     MyInstall page;
     checkSkin(&page, "MyInstall", {579, 454}, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
-    QCOMPARE(page.centralWidget()->styleSheet(),
-             QString("#centralwidget{\nbackground-image: url(:/new/prefix1/sourcess/02.png);\n}\n\n"
-                     "#centralwidget *{\nbackground-image: url();\n}"));
+    QCOMPARE(page.centralWidget()->objectName(), u"centralwidget"_s);
+    QCOMPARE(
+        page.centralWidget()->styleSheet(),
+        QString(u"#centralwidget{\nbackground-image: url(:/new/prefix1/sourcess/02.png);\n}\n\n"
+                "#centralwidget *{\nbackground-image: url();\n}"_s));
     checkWidget(&page, "btnClose", "QPushButton", "centralwidget", {500, 48, 58, 37});
     checkWidget(&page, "label", "QLabel", "centralwidget", {186, 158, 343, 205});
     checkWidget(&page, "MyBar", "QProgressBar", "centralwidget", {90, 410, 470, 13});
@@ -255,11 +258,11 @@ void tst_Installer::progressForm()
     QCOMPARE(
         child<QPushButton>(&page, "btnClose")->styleSheet(),
         QString(
-            "#btnClose \n{\nborder:none;\nbackground-image: "
+            u"#btnClose \n{\nborder:none;\nbackground-image: "
             "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
-            "#btnClose:hover { \nbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}"));
+            "#btnClose:hover { \nbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}"_s));
     auto *label = child<QLabel>(&page, "label");
-    QCOMPARE(label->styleSheet(), QString(""));
+    QCOMPARE(label->styleSheet(), u""_s);
     QCOMPARE(label->text(), QString());
     QVERIFY(label->hasScaledContents());
     QCOMPARE(label->pixmap().toImage(), slideImage(1));
@@ -267,7 +270,7 @@ void tst_Installer::progressForm()
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(child<QLabel>(&page, "label_2")->text(), QString("正在安装 ..."));
+    QCOMPARE(child<QLabel>(&page, "label_2")->text(), u"正在安装 ..."_s);
     QVERIFY(fake->commands.isEmpty());
 }
 
@@ -339,14 +342,14 @@ void tst_Installer::finishForm()
 {
     MyOK page;
     checkSkin(&page, "MyOK", {539, 437}, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
+    QCOMPARE(page.centralWidget()->objectName(), u"centralwidget"_s);
     QCOMPARE(
         page.centralWidget()->styleSheet(),
         QString(
-            "#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
+            u"#btnClose \n{\n\tborder:none;\n\t\n\tbackground-image: "
             "url(:/new/prefix1/sourcess/close_1.png);\n}\n"
             "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/sourcess/close_2.png);\n}\n"
-            "#centralwidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/04.png);\n}"));
+            "#centralwidget\n{\n\tbackground-image: url(:/new/prefix1/sourcess/04.png);\n}"_s));
     checkWidget(&page, "btnClose", "QPushButton", "centralwidget", {430, 18, 58, 37});
     checkWidget(&page, "chRun", "QCheckBox", "centralwidget", {40, 220, 41, 16});
     checkWidget(&page, "chRunAll", "QCheckBox", "centralwidget", {40, 250, 41, 16});
@@ -354,19 +357,19 @@ void tst_Installer::finishForm()
     QCOMPARE(child<QPushButton>(&page, "btnClose")->styleSheet(), QString());
     QCOMPARE(
         child<QPushButton>(&page, "btnOK")->styleSheet(),
-        QString(
-            "#btnOK\n{\nborder:none;\n\tbackground-image: url(:/new/prefix1/sourcess/w-1.png);\n}\n"
-            "#btnOK:hover { \nbackground-image: url(:/new/prefix1/sourcess/w-2.png);\n}"));
+        QString(u"#btnOK\n{\nborder:none;\n\tbackground-image: "
+                u"url(:/new/prefix1/sourcess/w-1.png);\n}\n"
+                "#btnOK:hover { \nbackground-image: url(:/new/prefix1/sourcess/w-2.png);\n}"_s));
     for (const char *box : {"chRun", "chRunAll"}) {
         QVERIFY(child<QCheckBox>(&page, box)->isChecked());
         QVERIFY(child<QCheckBox>(&page, box)->isEnabled());
         QCOMPARE(child<QCheckBox>(&page, box)->text(), QString());
     }
     QCOMPARE(child<QPushButton>(&page, "btnOK")->text(), QString());
-    QCOMPARE(child<QPushButton>(&page, "btnOK")->accessibleName(), QString("完成"));
-    QCOMPARE(child<QCheckBox>(&page, "chRun")->accessibleName(), QString("立即体验"));
-    QCOMPARE(child<QCheckBox>(&page, "chRunAll")->accessibleName(), QString("设置开机启动"));
-    QCOMPARE(child<QPushButton>(&page, "btnClose")->accessibleName(), QString("关闭"));
+    QCOMPARE(child<QPushButton>(&page, "btnOK")->accessibleName(), u"完成"_s);
+    QCOMPARE(child<QCheckBox>(&page, "chRun")->accessibleName(), u"立即体验"_s);
+    QCOMPARE(child<QCheckBox>(&page, "chRunAll")->accessibleName(), u"设置开机启动"_s);
+    QCOMPARE(child<QPushButton>(&page, "btnClose")->accessibleName(), u"关闭"_s);
 }
 
 void tst_Installer::finishButton_data()
@@ -374,8 +377,9 @@ void tst_Installer::finishButton_data()
     QTest::addColumn<bool>("run");
     QTest::addColumn<bool>("runAll");
     QTest::addColumn<QStringList>("commands");
-    const QString open = "cmd /C \"" + desktop + "\\Zelvane儿童电脑操作系统2.0.lnk\"";
-    const QString remove = "cmd /C del /Q /F \"" + startup + "\\Zelvane儿童电脑操作系统2.0.lnk\"";
+    const QString open = u"cmd /C \""_s + desktop + u"\\Zelvane儿童电脑操作系统2.0.lnk\""_s;
+    const QString remove =
+        u"cmd /C del /Q /F \""_s + startup + u"\\Zelvane儿童电脑操作系统2.0.lnk\""_s;
     QTest::newRow("both ticked") << true << true << QStringList{open};
     QTest::newRow("run only") << true << false << QStringList{open, remove};
     QTest::newRow("log-on only") << false << true << QStringList{};
@@ -440,19 +444,19 @@ void tst_Installer::languageChangeReappliesTexts()
     auto *label2 = child<QLabel>(&progress, "label_2");
     auto *next = child<QPushButton>(&welcome, "btnNext");
     for (QWidget *w : std::initializer_list<QWidget *>{&welcome, &progress, &finish})
-        w->setWindowTitle("stale");
-    label2->setText("stale");
-    next->setAccessibleName("stale");
-    next->setText("stale");
+        w->setWindowTitle(u"stale"_s);
+    label2->setText(u"stale"_s);
+    next->setAccessibleName(u"stale"_s);
+    next->setText(u"stale"_s);
 
     for (QWidget *w : std::initializer_list<QWidget *>{&welcome, &progress, &finish}) {
         QEvent change(QEvent::LanguageChange);
         QApplication::sendEvent(w, &change);
-        QCOMPARE(w->windowTitle(), QString("MainWindow"));
+        QCOMPARE(w->windowTitle(), u"MainWindow"_s);
     }
-    QCOMPARE(label2->text(), QString("正在安装 ..."));
+    QCOMPARE(label2->text(), u"正在安装 ..."_s);
     QCOMPARE(next->text(), QString());
-    QCOMPARE(next->accessibleName(), QString("下一步"));
+    QCOMPARE(next->accessibleName(), u"下一步"_s);
 }
 
 QTEST_MAIN(tst_Installer)

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The installer as a process: the real platform, a real application object, a sandbox of
 // its own for the user's folders.
 class tst_InstallerProcess : public QObject
@@ -28,28 +30,28 @@ private:
 void tst_InstallerProcess::init()
 {
     sandbox = std::make_unique<QTemporaryDir>();
-    desktop = sandbox->filePath("home/Desktop");
-    startup = sandbox->filePath("config/autostart");
-    marker = sandbox->filePath("product started");
+    desktop = sandbox->filePath(u"home/Desktop"_s);
+    startup = sandbox->filePath(u"config/autostart"_s);
+    marker = sandbox->filePath(u"product started"_s);
     QVERIFY(QDir().mkpath(desktop));
     QVERIFY(QDir().mkpath(startup));
     // The product's shortcut: opening it starts the product, which leaves a mark.
-    QFile shortcut(desktop + "/" + Product::shortcutName());
+    QFile shortcut(desktop + u"/"_s + Product::shortcutName());
     QVERIFY(shortcut.open(QIODevice::WriteOnly));
     shortcut.write("#!/bin/sh\ntouch \"" + QFile::encodeName(marker) + "\"\n");
     shortcut.close();
     QVERIFY(shortcut.setPermissions(shortcut.permissions() | QFile::ExeOwner));
-    QVERIFY(QFile::copy(shortcut.fileName(), startup + "/" + Product::shortcutName()));
+    QVERIFY(QFile::copy(shortcut.fileName(), startup + u"/"_s + Product::shortcutName()));
 }
 
 QProcessEnvironment tst_InstallerProcess::sandboxEnvironment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", sandbox->filePath("home"));
-    env.insert("XDG_CONFIG_HOME", sandbox->filePath("config"));
-    env.insert("XDG_DATA_HOME", sandbox->filePath("data"));
-    env.insert("TMP", sandbox->filePath("tmp"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert(u"HOME"_s, sandbox->filePath(u"home"_s));
+    env.insert(u"XDG_CONFIG_HOME"_s, sandbox->filePath(u"config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, sandbox->filePath(u"data"_s));
+    env.insert(u"TMP"_s, sandbox->filePath(u"tmp"_s));
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     return env;
 }
 
@@ -68,14 +70,14 @@ void tst_InstallerProcess::finishButtonEndsWithZero()
     QFETCH(bool, runAll);
     QProcess driver;
     driver.setProcessEnvironment(sandboxEnvironment());
-    driver.start(FINISHDRIVER, {run ? "1" : "0", runAll ? "1" : "0"});
+    driver.start(QStringLiteral(FINISHDRIVER), {run ? u"1"_s : u"0"_s, runAll ? u"1"_s : u"0"_s});
     QVERIFY(driver.waitForFinished(20000));
     QCOMPARE(driver.exitStatus(), QProcess::NormalExit); // no crash on the way out
     QCOMPARE(driver.exitCode(), 0);
 
     if (run)
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
-    const QString startupShortcut = startup + "/" + Product::shortcutName();
+    const QString startupShortcut = startup + u"/"_s + Product::shortcutName();
     if (runAll) {
         QTest::qWait(300);
         QVERIFY(QFile::exists(startupShortcut));
@@ -84,21 +86,22 @@ void tst_InstallerProcess::finishButtonEndsWithZero()
     }
     if (!run)
         QVERIFY(!QFile::exists(marker));
-    QVERIFY(QFile::exists(desktop + "/" + Product::shortcutName()));
+    QVERIFY(QFile::exists(desktop + u"/"_s + Product::shortcutName()));
 }
 
 void tst_InstallerProcess::installerEndsTheSplashAndStays()
 {
-    const QString splashFolder = sandbox->filePath("splash");
+    const QString splashFolder = sandbox->filePath(u"splash"_s);
     QVERIFY(QDir().mkpath(splashFolder));
-    QVERIFY(QFile::link(QStandardPaths::findExecutable("sleep"), splashFolder + "/loding.exe"));
+    QVERIFY(
+        QFile::link(QStandardPaths::findExecutable(u"sleep"_s), splashFolder + u"/loding.exe"_s));
     QProcess splash;
-    splash.start(splashFolder + "/loding.exe", {"60"});
+    splash.start(splashFolder + u"/loding.exe"_s, {u"60"_s});
     QVERIFY(splash.waitForStarted());
 
     QProcess installer;
     installer.setProcessEnvironment(sandboxEnvironment());
-    installer.start(INSTALLER);
+    installer.start(QStringLiteral(INSTALLER));
     QVERIFY(installer.waitForStarted());
     QVERIFY(splash.waitForFinished(10000));
     QCOMPARE(splash.exitStatus(), QProcess::CrashExit); // ended by taskkill's stand-in

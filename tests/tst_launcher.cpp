@@ -7,12 +7,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // What the stand-in self-updater notes: on Windows its whole command line, elsewhere its words.
 QString expectedCommandLine(const QString &path)
 {
 #ifdef Q_OS_WIN
-    return "updateSelf.exe " + path;
+    return u"updateSelf.exe "_s + path;
 #else
     return path;
 #endif
@@ -20,9 +22,9 @@ QString expectedCommandLine(const QString &path)
 
 // A library with a Qt of its own (static builds) cannot see the launcher's application object.
 #ifdef QT_STATIC
-const QString libraryShares = "no";
+const QString libraryShares = u"no"_s;
 #else
-const QString libraryShares = "yes";
+const QString libraryShares = u"yes"_s;
 #endif
 } // namespace
 
@@ -65,7 +67,7 @@ private:
         }
         bool holdSingleInstance(const QString &name) override
         {
-            return name == "OrvixUpdateManager" && !lockTaken;
+            return name == u"OrvixUpdateManager"_s && !lockTaken;
         }
     };
     TestPlatform testPlatform;
@@ -89,11 +91,11 @@ void tst_Launcher::cleanup()
 void tst_Launcher::install(const QString &variant, bool withSelfUpdater)
 {
     const QString library = UpdateLauncher::libraryFileName();
-    QVERIFY(
-        QFile::copy(QString(SAMPLES) + "/" + variant + "/" + library, folder->filePath(library)));
+    QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/"_s + variant + u"/"_s + library,
+                        folder->filePath(library)));
     if (withSelfUpdater)
-        QVERIFY(
-            QFile::copy(QString(SAMPLES) + "/updateSelf.exe", folder->filePath("updateSelf.exe")));
+        QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/updateSelf.exe"_s,
+                            folder->filePath(u"updateSelf.exe"_s)));
 }
 
 int tst_Launcher::runLauncher()
@@ -130,16 +132,16 @@ void tst_Launcher::startsSelfUpdaterWithPath()
     install(variant);
     QFile(folder->filePath(package)).open(QIODevice::WriteOnly);
     // The existence test takes the path as returned, blanks and all.
-    if (variant == "padded")
-        QFile(folder->filePath(package + "  ")).open(QIODevice::WriteOnly);
+    if (variant == u"padded"_s)
+        QFile(folder->filePath(package + u"  "_s)).open(QIODevice::WriteOnly);
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
-    QCOMPARE(readLog("orvixupdate.log"),
-             QString("called app=%1 args=launcher|--quiet").arg(libraryShares));
+    QCOMPARE(readLog(u"orvixupdate.log"_s),
+             u"called app=%1 args=launcher|--quiet"_s.arg(libraryShares));
     // Started by its own path, in the system's own spelling.
     QCOMPARE(testPlatform.startedProgram,
-             QDir::toNativeSeparators(folder->filePath("updateSelf.exe")));
-    QTRY_COMPARE_WITH_TIMEOUT(readLog("updateSelf.log"),
+             QDir::toNativeSeparators(folder->filePath(u"updateSelf.exe"_s)));
+    QTRY_COMPARE_WITH_TIMEOUT(readLog(u"updateSelf.log"_s),
                               expectedCommandLine(folder->filePath(package)), 10000);
     QVERIFY(!noBox.seen);
 }
@@ -157,13 +159,13 @@ void tst_Launcher::nothingToDo()
 {
     QFETCH(QString, variant);
     install(variant);
-    if (variant == "padded")
-        QFile(folder->filePath("update.zup")).open(QIODevice::WriteOnly);
+    if (variant == u"padded"_s)
+        QFile(folder->filePath(u"update.zup"_s)).open(QIODevice::WriteOnly);
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
-    QVERIFY(readLog("orvixupdate.log").startsWith("called"));
+    QVERIFY(readLog(u"orvixupdate.log"_s).startsWith(u"called"_s));
     QTest::qWait(300);
-    QVERIFY(!QFile::exists(folder->filePath("updateSelf.log")));
+    QVERIFY(!QFile::exists(folder->filePath(u"updateSelf.log"_s)));
     QVERIFY(!noBox.seen);
 }
 
@@ -172,10 +174,10 @@ void tst_Launcher::noLibraryShowsLoaderError()
     BoxAnswerer box(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
     QVERIFY(box.seen);
-    QCOMPARE(box.title, QString("Error"));
+    QCOMPARE(box.title, u"Error"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
-    const QString head = "File: " + UpdateLauncher::libraryFileName()
-                         + " is not correct library for UpdateManager!\n";
+    const QString head = u"File: "_s + UpdateLauncher::libraryFileName()
+                         + u" is not correct library for UpdateManager!\n"_s;
     QVERIFY2(box.text.startsWith(head), qPrintable(box.text));
     QVERIFY(box.text.size() > head.size()); // the loader's own words follow
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -186,49 +188,50 @@ void tst_Launcher::plantedLibraryIsNeverLoaded()
 {
     QTemporaryDir elsewhere;
     const QString library = UpdateLauncher::libraryFileName();
-    QVERIFY(QFile::copy(QString(SAMPLES) + "/sample/" + library, elsewhere.filePath(library)));
+    QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/sample/"_s + library,
+                        elsewhere.filePath(library)));
     const QString before = QDir::currentPath();
     QDir::setCurrent(elsewhere.path());
     BoxAnswerer box(QMessageBox::Ok);
     const int status = runLauncher();
     QDir::setCurrent(before);
     QCOMPARE(status, 0);
-    QCOMPARE(box.title, QString("Error"));
-    QVERIFY(!QFile::exists(elsewhere.filePath("orvixupdate.log")));
-    QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
+    QCOMPARE(box.title, u"Error"_s);
+    QVERIFY(!QFile::exists(elsewhere.filePath(u"orvixupdate.log"_s)));
+    QVERIFY(!QFile::exists(folder->filePath(u"orvixupdate.log"_s)));
 }
 
 void tst_Launcher::missingExportWarns()
 {
-    install("noexport");
+    install(u"noexport"_s);
     BoxAnswerer box(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
-    QCOMPARE(box.title, QString("Warning!"));
+    QCOMPARE(box.title, u"Warning!"_s);
     QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName()
-                           + " is not correct library for UpdateManager!");
+    QCOMPARE(box.text, u"File: "_s + UpdateLauncher::libraryFileName()
+                           + u" is not correct library for UpdateManager!"_s);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box.parent, nullptr);
-    QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
+    QVERIFY(!QFile::exists(folder->filePath(u"orvixupdate.log"_s)));
 }
 
 void tst_Launcher::plainFunctionExportWarnsWithoutCrash()
 {
-    install("function");
+    install(u"function"_s);
     BoxAnswerer box(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0); // reaching this line at all: no crash
-    QCOMPARE(box.title, QString("Warning!"));
-    QCOMPARE(box.text, "File: " + UpdateLauncher::libraryFileName()
-                           + " is not correct library for UpdateManager!");
-    QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
+    QCOMPARE(box.title, u"Warning!"_s);
+    QCOMPARE(box.text, u"File: "_s + UpdateLauncher::libraryFileName()
+                           + u" is not correct library for UpdateManager!"_s);
+    QVERIFY(!QFile::exists(folder->filePath(u"orvixupdate.log"_s)));
 }
 
 void tst_Launcher::missingSelfUpdaterFails()
 {
-    install("sample", false);
-    QFile(folder->filePath("update.zup")).open(QIODevice::WriteOnly);
+    install(u"sample"_s, false);
+    QFile(folder->filePath(u"update.zup"_s)).open(QIODevice::WriteOnly);
     // One of that name elsewhere on the search path is not used instead.
-    const QString plantedLog = QString(SAMPLES) + "/updateSelf.log";
+    const QString plantedLog = QStringLiteral(SAMPLES) + u"/updateSelf.log"_s;
     QFile::remove(plantedLog);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray(SAMPLES) + QDir::listSeparator().toLatin1() + path);
@@ -238,23 +241,23 @@ void tst_Launcher::missingSelfUpdaterFails()
     QCOMPARE(status, 1);
     QTest::qWait(300);
     QVERIFY(!QFile::exists(plantedLog));
-    QCOMPARE(box.title, QString("Pellora"));
-    QCOMPARE(box.text, QString("更新更新管理器出错！"));
+    QCOMPARE(box.title, u"Pellora"_s);
+    QCOMPARE(box.text, u"更新更新管理器出错！"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 void tst_Launcher::secondCopyEndsAtOnce()
 {
-    install("sample");
-    QFile(folder->filePath("update.zup")).open(QIODevice::WriteOnly);
+    install(u"sample"_s);
+    QFile(folder->filePath(u"update.zup"_s)).open(QIODevice::WriteOnly);
     testPlatform.lockTaken = true;
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
     QTest::qWait(200);
     QVERIFY(!noBox.seen);
-    QVERIFY(!QFile::exists(folder->filePath("orvixupdate.log")));
-    QVERIFY(!QFile::exists(folder->filePath("updateSelf.log")));
+    QVERIFY(!QFile::exists(folder->filePath(u"orvixupdate.log"_s)));
+    QVERIFY(!QFile::exists(folder->filePath(u"updateSelf.log"_s)));
 }
 
 QTEST_MAIN(tst_Launcher)

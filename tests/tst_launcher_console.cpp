@@ -10,6 +10,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 // The launcher beside a non-GUI application object (one an update library may make): its
 // boxes are the system's own, since a GUI program's stderr reaches nobody on Windows.
 class tst_LauncherConsole : public QObject
@@ -75,8 +77,8 @@ void tst_LauncherConsole::systemBoxInsteadOfQtBox_data()
     QTest::addColumn<QString>("variant");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("textStart");
-    const QString notCorrect = "File: orvixupdate.dll is not correct library for UpdateManager!";
-    QTest::newRow("no library") << QString() << "Error" << notCorrect + "\n";
+    const QString notCorrect = u"File: orvixupdate.dll is not correct library for UpdateManager!"_s;
+    QTest::newRow("no library") << QString() << "Error" << notCorrect + u"\n"_s;
     QTest::newRow("no export") << "noexport"
                                << "Warning!" << notCorrect;
 }
@@ -88,8 +90,8 @@ void tst_LauncherConsole::systemBoxInsteadOfQtBox()
     QFETCH(QString, textStart);
     QTemporaryDir folder;
     if (!variant.isEmpty())
-        QVERIFY(QFile::copy(QString(SAMPLES) + "/" + variant + "/orvixupdate.dll",
-                            folder.filePath("orvixupdate.dll")));
+        QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/"_s + variant + u"/orvixupdate.dll"_s,
+                            folder.filePath(u"orvixupdate.dll"_s)));
     FolderPlatform testPlatform;
     testPlatform.folder = folder.path();
     setPlatform(&testPlatform);

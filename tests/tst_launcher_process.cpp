@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The real launcher binary as a child process, copied with a library into a folder of its own.
 class tst_LauncherProcess : public QObject
 {
@@ -20,7 +22,7 @@ private slots:
 
 private:
     QString makeFolder(const QString &name, const QString &variant, bool withSelfUpdater = true);
-    QProcess *start(const QString &launcherFolder, const QString &qpa = "none-such");
+    QProcess *start(const QString &launcherFolder, const QString &qpa = u"none-such"_s);
     static QString read(const QString &file);
 
     std::unique_ptr<QTemporaryDir> root;
@@ -36,7 +38,7 @@ void tst_LauncherProcess::init()
     qDeleteAll(processes);
     processes.clear();
     root = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir().mkpath(root->filePath("runtime")));
+    QVERIFY(QDir().mkpath(root->filePath(u"runtime"_s)));
 }
 
 QString tst_LauncherProcess::makeFolder(const QString &name, const QString &variant,
@@ -44,12 +46,13 @@ QString tst_LauncherProcess::makeFolder(const QString &name, const QString &vari
 {
     const QString folder = root->filePath(name);
     QDir().mkpath(folder);
-    QFile::copy(LAUNCHER, folder + "/launcher");
-    QFile::setPermissions(folder + "/launcher", QFile::ReadOwner | QFile::ExeOwner);
+    QFile::copy(QStringLiteral(LAUNCHER), folder + u"/launcher"_s);
+    QFile::setPermissions(folder + u"/launcher"_s, QFile::ReadOwner | QFile::ExeOwner);
     if (!variant.isEmpty())
-        QFile::copy(QString(SAMPLES) + "/" + variant + "/" + library, folder + "/" + library);
+        QFile::copy(QStringLiteral(SAMPLES) + u"/"_s + variant + u"/"_s + library,
+                    folder + u"/"_s + library);
     if (withSelfUpdater)
-        QFile::copy(QString(SAMPLES) + "/updateSelf.exe", folder + "/updateSelf.exe");
+        QFile::copy(QStringLiteral(SAMPLES) + u"/updateSelf.exe"_s, folder + u"/updateSelf.exe"_s);
     return folder;
 }
 
@@ -59,10 +62,10 @@ QProcess *tst_LauncherProcess::start(const QString &launcherFolder, const QStrin
     processes << process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // A platform plugin that does not exist: making a GUI application would abort the program.
-    env.insert("QT_QPA_PLATFORM", qpa);
-    env.insert("XDG_RUNTIME_DIR", root->filePath("runtime")); // a lock of this test's own
+    env.insert(u"QT_QPA_PLATFORM"_s, qpa);
+    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s)); // a lock of this test's own
     process->setProcessEnvironment(env);
-    process->start(launcherFolder + "/launcher", {"--from", "test"});
+    process->start(launcherFolder + u"/launcher"_s, {u"--from"_s, u"test"_s});
     return process;
 }
 
@@ -89,31 +92,31 @@ void tst_LauncherProcess::silentPathsMakeNoGuiApplication()
     QFETCH(QString, variant);
     QFETCH(bool, package);
     QFETCH(bool, updates);
-    const QString folder = makeFolder("app", variant);
-    const QString zup = folder + "/Zelvane 2.1 update.zup";
+    const QString folder = makeFolder(u"app"_s, variant);
+    const QString zup = folder + u"/Zelvane 2.1 update.zup"_s;
     if (package)
         QFile(zup).open(QIODevice::WriteOnly);
-    if (variant == "padded")
-        QFile(zup + "  ").open(QIODevice::WriteOnly); // exists as returned, blanks and all
+    if (variant == u"padded"_s)
+        QFile(zup + u"  "_s).open(QIODevice::WriteOnly); // exists as returned, blanks and all
     QProcess *launcher = start(folder);
     QVERIFY(launcher->waitForFinished(10000));
     QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
     QCOMPARE(launcher->exitCode(), 0);
-    QCOMPARE(read(folder + "/orvixupdate.log"),
-             QString("called app=no args=" + folder + "/launcher|--from|test"));
+    QCOMPARE(read(folder + u"/orvixupdate.log"_s),
+             QString(u"called app=no args="_s + folder + u"/launcher|--from|test"_s));
     if (updates)
-        QTRY_COMPARE_WITH_TIMEOUT(read(folder + "/updateSelf.log"), zup, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(read(folder + u"/updateSelf.log"_s), zup, 10000);
     else
-        QVERIFY(!QFile::exists(folder + "/updateSelf.log"));
+        QVERIFY(!QFile::exists(folder + u"/updateSelf.log"_s));
 }
 
 void tst_LauncherProcess::secondCopyEndsAtOnce()
 {
-    const QString first = makeFolder("first", "slow");
-    const QString second = makeFolder("second", "sample");
-    QFile(second + "/update.zup").open(QIODevice::WriteOnly);
+    const QString first = makeFolder(u"first"_s, u"slow"_s);
+    const QString second = makeFolder(u"second"_s, u"sample"_s);
+    QFile(second + u"/update.zup"_s).open(QIODevice::WriteOnly);
     QProcess *holder = start(first);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first + "/orvixupdate.log"),
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first + u"/orvixupdate.log"_s),
                              10000); // holds the lock now
 
     QElapsedTimer clock;
@@ -123,37 +126,37 @@ void tst_LauncherProcess::secondCopyEndsAtOnce()
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy->exitCode(), 0);
     QVERIFY2(clock.elapsed() < 2500, "the second copy waited for the first");
-    QVERIFY(!QFile::exists(second + "/orvixupdate.log"));
-    QVERIFY(!QFile::exists(second + "/updateSelf.log"));
+    QVERIFY(!QFile::exists(second + u"/orvixupdate.log"_s));
+    QVERIFY(!QFile::exists(second + u"/updateSelf.log"_s));
 
     QVERIFY(holder->waitForFinished(10000));
     QCOMPARE(holder->exitCode(), 0);
     // Once the first has ended, the next one runs.
     QProcess *later = start(second);
     QVERIFY(later->waitForFinished(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(second + "/updateSelf.log"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(second + u"/updateSelf.log"_s), 10000);
 }
 
 void tst_LauncherProcess::plantedLibraryIsNeverLoaded()
 {
-    const QString folder = makeFolder("bare", QString());
-    const QString planted = root->filePath("planted");
+    const QString folder = makeFolder(u"bare"_s, QString());
+    const QString planted = root->filePath(u"planted"_s);
     QDir().mkpath(planted);
-    QFile::copy(QString(SAMPLES) + "/sample/" + library, planted + "/" + library);
+    QFile::copy(QStringLiteral(SAMPLES) + u"/sample/"_s + library, planted + u"/"_s + library);
     auto *launcher = new QProcess;
     processes << launcher;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", root->filePath("runtime"));
-    env.insert("LD_LIBRARY_PATH", planted);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
+    env.insert(u"LD_LIBRARY_PATH"_s, planted);
     launcher->setProcessEnvironment(env);
     launcher->setWorkingDirectory(planted);
-    launcher->start(folder + "/launcher");
+    launcher->start(folder + u"/launcher"_s);
     // It shows the "Error" box and waits for it to be answered.
     QVERIFY(!launcher->waitForFinished(1500));
     QCOMPARE(launcher->state(), QProcess::Running);
-    QVERIFY(!QFile::exists(planted + "/orvixupdate.log"));
-    QVERIFY(!QFile::exists(folder + "/orvixupdate.log"));
+    QVERIFY(!QFile::exists(planted + u"/orvixupdate.log"_s));
+    QVERIFY(!QFile::exists(folder + u"/orvixupdate.log"_s));
     launcher->kill();
     launcher->waitForFinished();
 }
@@ -162,13 +165,13 @@ void tst_LauncherProcess::libraryWithItsOwnApplication()
 {
     // The library makes its own application object and closes boxes by itself; the launcher
     // shows its box with that object instead of making a second one.
-    const QString folder = makeFolder("ownapp", "ownapp", false);
-    QFile(folder + "/update.zup").open(QIODevice::WriteOnly);
-    QProcess *launcher = start(folder, "offscreen");
+    const QString folder = makeFolder(u"ownapp"_s, u"ownapp"_s, false);
+    QFile(folder + u"/update.zup"_s).open(QIODevice::WriteOnly);
+    QProcess *launcher = start(folder, u"offscreen"_s);
     QVERIFY(launcher->waitForFinished(10000));
     QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
     QCOMPARE(launcher->exitCode(), 1); // no self-updater beside it
-    QVERIFY(read(folder + "/orvixupdate.log").startsWith("called app=no"));
+    QVERIFY(read(folder + u"/orvixupdate.log"_s).startsWith(u"called app=no"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_LauncherProcess)

@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Every picture of both image bundles, at the size and with the alpha channel the windows
 // expect, and its double-size twin for high-density screens.
 class tst_Pictures : public QObject
@@ -29,22 +31,22 @@ private:
 
 QList<tst_Pictures::Expected> tst_Pictures::expected()
 {
-    const QString in = ":/new/prefix1/sourcess/";
-    const QString un = ":/new/prefix1/Images/";
+    const QString in = u":/new/prefix1/sourcess/"_s;
+    const QString un = u":/new/prefix1/Images/"_s;
     QList<Expected> list = {
-        {in + "01.png", {557, 424}, true},  {in + "02.png", {579, 454}, true},
-        {in + "03.png", {516, 424}, true},  {in + "04.png", {539, 437}, true},
-        {in + "ren.png", {568, 418}, true}, {in + "index.jpg", {163, 322}, false},
-        {un + "022.png", {570, 462}, true}, {un + "tuichu.png", {516, 424}, true},
+        {in + u"01.png"_s, {557, 424}, true},  {in + u"02.png"_s, {579, 454}, true},
+        {in + u"03.png"_s, {516, 424}, true},  {in + u"04.png"_s, {539, 437}, true},
+        {in + u"ren.png"_s, {568, 418}, true}, {in + u"index.jpg"_s, {163, 322}, false},
+        {un + u"022.png"_s, {570, 462}, true}, {un + u"tuichu.png"_s, {516, 424}, true},
     };
-    for (const QString n : {"1", "2", "3"}) {
-        list << Expected{in + "b-" + n + ".png", {96, 41}, true}
-             << Expected{in + "close_" + n + ".png", {59, 37}, true}
-             << Expected{in + "w-" + n + ".png", {72, 41}, true}
-             << Expected{in + "b" + n + ".png", {343, 205}, false}
-             << Expected{in + "b" + n + ".jpg", {343, 205}, false}
-             << Expected{un + "b-" + n + ".png", {92, 41}, true}
-             << Expected{un + "close_" + n + ".png", {59, 37}, true};
+    for (const QString &n : {u"1"_s, u"2"_s, u"3"_s}) {
+        list << Expected{in + u"b-"_s + n + u".png"_s, {96, 41}, true}
+             << Expected{in + u"close_"_s + n + u".png"_s, {59, 37}, true}
+             << Expected{in + u"w-"_s + n + u".png"_s, {72, 41}, true}
+             << Expected{in + u"b"_s + n + u".png"_s, {343, 205}, false}
+             << Expected{in + u"b"_s + n + u".jpg"_s, {343, 205}, false}
+             << Expected{un + u"b-"_s + n + u".png"_s, {92, 41}, true}
+             << Expected{un + u"close_"_s + n + u".png"_s, {59, 37}, true};
     }
     return list;
 }
@@ -63,15 +65,17 @@ void tst_Pictures::picture()
     QFETCH(QString, path);
     QFETCH(QSize, size);
     QFETCH(bool, alpha);
-    const QString twin = path.left(path.lastIndexOf('.')) + "@2x" + path.mid(path.lastIndexOf('.'));
-    if (!path.endsWith(".png") && !QImageReader::supportedImageFormats().contains("jpeg"))
+    const QString twin =
+        path.left(path.lastIndexOf(u'.')) + u"@2x"_s + path.mid(path.lastIndexOf(u'.'));
+    if (!path.endsWith(u".png"_s) && !QImageReader::supportedImageFormats().contains("jpeg"))
         QSKIP("this Qt reads no JPEG (the Windows build leaves it out: every picture shown is a "
               "PNG)");
     for (const auto &[file, expectedSize] : {std::pair{path, size}, std::pair{twin, size * 2}}) {
         QImageReader reader(file);
-        QCOMPARE(reader.format(), path.endsWith(".png") ? QByteArray("png") : QByteArray("jpeg"));
+        QCOMPARE(reader.format(),
+                 path.endsWith(u".png"_s) ? QByteArray("png") : QByteArray("jpeg"));
         const QImage image = reader.read();
-        QVERIFY2(!image.isNull(), qPrintable(file + ": " + reader.errorString()));
+        QVERIFY2(!image.isNull(), qPrintable(file + u": "_s + reader.errorString()));
         QCOMPARE(image.size(), expectedSize);
         QCOMPARE(image.hasAlphaChannel(), alpha);
         if (alpha) {
@@ -86,11 +90,11 @@ void tst_Pictures::bundlesHoldExactlyTheListedFiles()
 {
     QStringList listed;
     for (const Expected &e : expected()) {
-        const qsizetype dot = e.path.lastIndexOf('.');
-        listed << e.path << e.path.left(dot) + "@2x" + e.path.mid(dot);
+        const qsizetype dot = e.path.lastIndexOf(u'.');
+        listed << e.path << e.path.left(dot) + u"@2x"_s + e.path.mid(dot);
     }
     QStringList found;
-    for (const QString root : {":/new/prefix1/sourcess", ":/new/prefix1/Images"}) {
+    for (const QString &root : {u":/new/prefix1/sourcess"_s, u":/new/prefix1/Images"_s}) {
         QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             found << it.next();
@@ -104,14 +108,14 @@ void tst_Pictures::programIcons_data()
 {
     QTest::addColumn<QString>("program");
     for (const char *program : {"installer", "uninstaller", "launcher"})
-        QTest::newRow(program) << QString(program);
+        QTest::newRow(program) << QString::fromLatin1(program);
 }
 
 void tst_Pictures::programIcons()
 {
     // The header and the one directory entry of the .ico: exactly one 48 x 48, 32-bit image.
     QFETCH(QString, program);
-    QFile icon(QString(SOURCE_DIR) + "/" + program + "/" + program + ".ico");
+    QFile icon(QStringLiteral(SOURCE_DIR) + u"/"_s + program + u"/"_s + program + u".ico"_s);
     QVERIFY(icon.open(QIODevice::ReadOnly));
     const QByteArray data = icon.readAll();
     QVERIFY(data.size() > 22);

@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 // The removal walk on real temporary trees, and the check that keeps it out of folders
 // that are not a product's own.
 class tst_RemovalWalk : public QObject
@@ -53,7 +55,7 @@ private:
     QString product;
     QString path(const QString &relative) const
     {
-        return product + "/" + relative;
+        return product + u"/"_s + relative;
     }
     static QStringList contents(const QString &folder);
     // Hidden as the system sees it: a dot name elsewhere, the hidden attribute on Windows.
@@ -67,14 +69,14 @@ void tst_RemovalWalk::hide(const QString &entry)
     QVERIFY(SetFileAttributesW(native.c_str(),
                                GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
 #else
-    QVERIFY(QFileInfo(entry).fileName().startsWith('.'));
+    QVERIFY(QFileInfo(entry).fileName().startsWith(u'.'));
 #endif
 }
 
 void tst_RemovalWalk::init()
 {
     root = std::make_unique<QTemporaryDir>();
-    product = root->filePath("Zelvane2.0");
+    product = root->filePath(u"Zelvane2.0"_s);
     QVERIFY(QDir().mkpath(product));
 }
 
@@ -92,135 +94,136 @@ QStringList tst_RemovalWalk::contents(const QString &folder)
 void tst_RemovalWalk::removesEveryVisibleEntry()
 {
     for (const QString &file :
-         QStringList{"uninstaller", "readme with blanks.txt", "课程/数学/第一课.txt",
-                     "课程/emoji 🐢🎨/pic.png", "Data/Upper.TXT", "data/lower.txt", "empty/",
-                     "a/b/c/d/e/f.bin"}) {
-        if (file.endsWith('/'))
+         QStringList{u"uninstaller"_s, u"readme with blanks.txt"_s, u"课程/数学/第一课.txt"_s,
+                     u"课程/emoji 🐢🎨/pic.png"_s, u"Data/Upper.TXT"_s, u"data/lower.txt"_s,
+                     u"empty/"_s, u"a/b/c/d/e/f.bin"_s}) {
+        if (file.endsWith(u'/'))
             QVERIFY(QDir().mkpath(path(file)));
         else
             touch(path(file));
     }
-    QFile readOnly(path("read only.dat"));
+    QFile readOnly(path(u"read only.dat"_s));
     touch(readOnly.fileName());
     QVERIFY(readOnly.setPermissions(QFile::ReadOwner));
 
     RemovalWalk::removeTree(product);
 #ifdef Q_OS_WIN
     // Windows refuses to delete a read-only file: it stays, and so does its folder.
-    QCOMPARE(contents(product), QStringList{"read only.dat"});
+    QCOMPARE(contents(product), QStringList{u"read only.dat"_s});
 #else
-    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
+    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(u", "_s)));
     QCOMPARE(QDir(root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 #endif
 }
 
 void tst_RemovalWalk::hiddenEntriesStayWithTheirFolders()
 {
-    touch(path("lessons/deep/.settings"));
-    touch(path("lessons/deep/visible.txt"));
-    touch(path("lessons/other.txt"));
-    touch(path(".hidden folder/inside.txt"));
-    touch(path("paint/palette.txt"));
-    hide(path("lessons/deep/.settings"));
-    hide(path(".hidden folder"));
+    touch(path(u"lessons/deep/.settings"_s));
+    touch(path(u"lessons/deep/visible.txt"_s));
+    touch(path(u"lessons/other.txt"_s));
+    touch(path(u".hidden folder/inside.txt"_s));
+    touch(path(u"paint/palette.txt"_s));
+    hide(path(u"lessons/deep/.settings"_s));
+    hide(path(u".hidden folder"_s));
 
     RemovalWalk::removeTree(product);
-    QCOMPARE(contents(product), (QStringList{".hidden folder", ".hidden folder/inside.txt",
-                                             "lessons", "lessons/deep", "lessons/deep/.settings"}));
+    QCOMPARE(contents(product),
+             (QStringList{u".hidden folder"_s, u".hidden folder/inside.txt"_s, u"lessons"_s,
+                          u"lessons/deep"_s, u"lessons/deep/.settings"_s}));
 }
 
 void tst_RemovalWalk::emptyFoldersAboveStay()
 {
     // Only what lies inside is removed, however empty the folders above it become.
-    const QString nested = root->filePath("vendor/games/Zelvane2.0");
-    touch(nested + "/sub/file.txt");
+    const QString nested = root->filePath(u"vendor/games/Zelvane2.0"_s);
+    touch(nested + u"/sub/file.txt"_s);
     RemovalWalk::removeTree(nested);
     QVERIFY(!QFileInfo::exists(nested));
-    QVERIFY(QFileInfo(root->filePath("vendor/games")).isDir());
+    QVERIFY(QFileInfo(root->filePath(u"vendor/games"_s)).isDir());
 }
 
 void tst_RemovalWalk::neverFollowsLinks()
 {
-    const QString outside = root->filePath("outside");
-    touch(outside + "/canary");
-    touch(outside + "/sub/canary2");
-    touch(root->filePath("lonely file"));
-    QVERIFY(QDir().mkpath(path("sub")));
-    QVERIFY(QFile::link(outside, path("link to folder")));
-    QVERIFY(QFile::link(outside + "/sub", path("sub/link to sub folder")));
-    QVERIFY(QFile::link(root->filePath("lonely file"), path("link to file")));
-    QVERIFY(QFile::link(root->filePath("nothing here"), path("broken link")));
-    touch(path("Zelvane儿童电脑操作系统2.0.lnk"));
+    const QString outside = root->filePath(u"outside"_s);
+    touch(outside + u"/canary"_s);
+    touch(outside + u"/sub/canary2"_s);
+    touch(root->filePath(u"lonely file"_s));
+    QVERIFY(QDir().mkpath(path(u"sub"_s)));
+    QVERIFY(QFile::link(outside, path(u"link to folder"_s)));
+    QVERIFY(QFile::link(outside + u"/sub"_s, path(u"sub/link to sub folder"_s)));
+    QVERIFY(QFile::link(root->filePath(u"lonely file"_s), path(u"link to file"_s)));
+    QVERIFY(QFile::link(root->filePath(u"nothing here"_s), path(u"broken link"_s)));
+    touch(path(u"Zelvane儿童电脑操作系统2.0.lnk"_s));
 
     RemovalWalk::removeTree(product);
-    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
-    QCOMPARE(contents(outside), (QStringList{"canary", "sub", "sub/canary2"}));
-    QVERIFY(QFile::exists(root->filePath("lonely file")));
+    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(u", "_s)));
+    QCOMPARE(contents(outside), (QStringList{u"canary"_s, u"sub"_s, u"sub/canary2"_s}));
+    QVERIFY(QFile::exists(root->filePath(u"lonely file"_s)));
 }
 
 void tst_RemovalWalk::linkLoopsEnd()
 {
-    touch(path("a/file"));
-    QVERIFY(QFile::link(product, path("a/back to top")));
-    QVERIFY(QFile::link(path("a"), path("a/self")));
-    QVERIFY(QFile::link(path("y"), path("x")));
-    QVERIFY(QFile::link(path("x"), path("y")));
+    touch(path(u"a/file"_s));
+    QVERIFY(QFile::link(product, path(u"a/back to top"_s)));
+    QVERIFY(QFile::link(path(u"a"_s), path(u"a/self"_s)));
+    QVERIFY(QFile::link(path(u"y"_s), path(u"x"_s)));
+    QVERIFY(QFile::link(path(u"x"_s), path(u"y"_s)));
 
     RemovalWalk::removeTree(product);
-    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
+    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(u", "_s)));
 }
 
 #ifdef Q_OS_WIN
 void tst_RemovalWalk::windowsLinksAreRemovedAsThemselves()
 {
-    const QString outside = root->filePath("outside");
-    touch(outside + "/canary");
-    touch(root->filePath("gone/file"));
+    const QString outside = root->filePath(u"outside"_s);
+    touch(outside + u"/canary"_s);
+    touch(root->filePath(u"gone/file"_s));
     const auto native = [](const QString &p) { return QDir::toNativeSeparators(p).toStdWString(); };
     const DWORD folderLink =
         SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
     QVERIFY(QDir().mkpath(product));
-    QVERIFY(CreateSymbolicLinkW(native(path("folder link")).c_str(), native(outside).c_str(),
+    QVERIFY(CreateSymbolicLinkW(native(path(u"folder link"_s)).c_str(), native(outside).c_str(),
                                 folderLink));
     // Wine 8 reports success and makes nothing: there is nothing to test then.
-    if (!(GetFileAttributesW(native(path("folder link")).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
-        || GetFileAttributesW(native(path("folder link")).c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!(GetFileAttributesW(native(path(u"folder link"_s)).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+        || GetFileAttributesW(native(path(u"folder link"_s)).c_str()) == INVALID_FILE_ATTRIBUTES)
         QSKIP("this system makes no folder links (Wine 8 does not)");
-    QVERIFY(CreateSymbolicLinkW(native(path("file link")).c_str(),
-                                native(outside + "/canary").c_str(), 0));
+    QVERIFY(CreateSymbolicLinkW(native(path(u"file link"_s)).c_str(),
+                                native(outside + u"/canary"_s).c_str(), 0));
     // A folder link whose target is gone is still a folder entry to Windows.
-    QVERIFY(CreateSymbolicLinkW(native(path("dangling folder link")).c_str(),
-                                native(root->filePath("gone")).c_str(), folderLink));
-    QVERIFY(QDir(root->filePath("gone")).removeRecursively());
-    QCOMPARE(
-        QProcess::execute("cmd", {"/c", "mklink", "/J", QDir::toNativeSeparators(path("junction")),
-                                  QDir::toNativeSeparators(outside)}),
-        0);
-    QVERIFY(QFileInfo(path("junction")).isJunction());
-    QVERIFY(QFile::link(outside, path("shortcut.lnk")));
+    QVERIFY(CreateSymbolicLinkW(native(path(u"dangling folder link"_s)).c_str(),
+                                native(root->filePath(u"gone"_s)).c_str(), folderLink));
+    QVERIFY(QDir(root->filePath(u"gone"_s)).removeRecursively());
+    QCOMPARE(QProcess::execute(u"cmd"_s, {u"/c"_s, u"mklink"_s, u"/J"_s,
+                                          QDir::toNativeSeparators(path(u"junction"_s)),
+                                          QDir::toNativeSeparators(outside)}),
+             0);
+    QVERIFY(QFileInfo(path(u"junction"_s)).isJunction());
+    QVERIFY(QFile::link(outside, path(u"shortcut.lnk"_s)));
 
     RemovalWalk::removeTree(product);
-    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(", ")));
-    QCOMPARE(contents(outside), QStringList{"canary"});
+    QVERIFY2(!QFileInfo::exists(product), qPrintable(contents(product).join(u", "_s)));
+    QCOMPARE(contents(outside), QStringList{u"canary"_s});
 }
 #else
 void tst_RemovalWalk::unlistableFolderStays()
 {
-    touch(path("locked/secret.txt"));
-    touch(path("open/file.txt"));
-    touch(path("top.txt"));
-    QFile::setPermissions(path("locked"), QFileDevice::Permissions()); // no one may list it
+    touch(path(u"locked/secret.txt"_s));
+    touch(path(u"open/file.txt"_s));
+    touch(path(u"top.txt"_s));
+    QFile::setPermissions(path(u"locked"_s), QFileDevice::Permissions()); // no one may list it
     // As root, permissions do not bind: walk as "nobody" then, on a tree it owns.
     const bool asRoot = geteuid() == 0;
     if (asRoot) {
-        QCOMPARE(QProcess::execute("chown", {"-R", "65534:65534", root->path()}), 0);
-        QCOMPARE(QProcess::execute(REMOVETREE, {product, "--as-nobody"}), 0);
+        QCOMPARE(QProcess::execute(u"chown"_s, {u"-R"_s, u"65534:65534"_s, root->path()}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral(REMOVETREE), {product, u"--as-nobody"_s}), 0);
     } else {
         RemovalWalk::removeTree(product);
     }
-    QFile::setPermissions(path("locked"),
+    QFile::setPermissions(path(u"locked"_s),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QCOMPARE(contents(product), (QStringList{"locked", "locked/secret.txt"}));
+    QCOMPARE(contents(product), (QStringList{u"locked"_s, u"locked/secret.txt"_s}));
 }
 
 namespace {
@@ -231,10 +234,10 @@ bool swapped = false;
 
 void tst_RemovalWalk::folderSwappedForALinkIsRemovedAsALink()
 {
-    const QString victim = root->filePath("victim");
-    touch(victim + "/precious");
-    touch(path("a_big/file"));
-    touch(path("z_dir/file"));
+    const QString victim = root->filePath(u"victim"_s);
+    touch(victim + u"/precious"_s);
+    touch(path(u"a_big/file"_s));
+    touch(path(u"z_dir/file"_s));
     swapIn = product;
     swapTarget = victim;
     swapped = false;
@@ -242,38 +245,39 @@ void tst_RemovalWalk::folderSwappedForALinkIsRemovedAsALink()
     RemovalWalk::setListedHook([](const QString &folder) {
         if (swapped || folder != swapIn)
             return;
-        swapped = QDir().rename(swapIn + "/z_dir", swapIn + "/.old")
-                  && QFile::link(swapTarget, swapIn + "/z_dir");
+        swapped = QDir().rename(swapIn + u"/z_dir"_s, swapIn + u"/.old"_s)
+                  && QFile::link(swapTarget, swapIn + u"/z_dir"_s);
     });
     RemovalWalk::removeTree(product);
     RemovalWalk::setListedHook(nullptr);
     QVERIFY(swapped);
-    QCOMPARE(contents(victim), QStringList{"precious"});
-    QCOMPARE(contents(product), (QStringList{".old", ".old/file"})); // the link itself is gone
+    QCOMPARE(contents(victim), QStringList{u"precious"_s});
+    QCOMPARE(contents(product),
+             (QStringList{u".old"_s, u".old/file"_s})); // the link itself is gone
 }
 
 void tst_RemovalWalk::otherFileSystemsStay()
 {
     // A bind mount of a folder of the same file system: the device number alone cannot tell.
-    if (geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty())
+    if (geteuid() != 0 || QStandardPaths::findExecutable(u"unshare"_s).isEmpty())
         QSKIP("a bind mount needs root and unshare");
-    const QString data = root->filePath("data");
-    touch(data + "/keep");
-    touch(path("mnt/.placeholder"));
-    touch(path("visible.txt"));
-    const QString script = "mount --bind \"$1\" \"$2/mnt\" && \"$3\" \"$2\"";
-    QCOMPARE(
-        QProcess::execute("unshare", {"-m", "sh", "-c", script, "sh", data, product, REMOVETREE}),
-        0);
-    QCOMPARE(contents(data), QStringList{"keep"});
-    QCOMPARE(contents(product), (QStringList{"mnt", "mnt/.placeholder"}));
+    const QString data = root->filePath(u"data"_s);
+    touch(data + u"/keep"_s);
+    touch(path(u"mnt/.placeholder"_s));
+    touch(path(u"visible.txt"_s));
+    const QString script = u"mount --bind \"$1\" \"$2/mnt\" && \"$3\" \"$2\""_s;
+    QCOMPARE(QProcess::execute(u"unshare"_s, {u"-m"_s, u"sh"_s, u"-c"_s, script, u"sh"_s, data,
+                                              product, QStringLiteral(REMOVETREE)}),
+             0);
+    QCOMPARE(contents(data), QStringList{u"keep"_s});
+    QCOMPARE(contents(product), (QStringList{u"mnt"_s, u"mnt/.placeholder"_s}));
 }
 
 void tst_RemovalWalk::veryDeepTreeEndsCleanly()
 {
     // Deeper than paths may be long and than descriptors may be open: made level by level.
-    const QString outside = root->filePath("outside");
-    touch(outside + "/canary");
+    const QString outside = root->filePath(u"outside"_s);
+    touch(outside + u"/canary"_s);
     QVERIFY(QDir().mkpath(product));
     int folder = open(QFile::encodeName(product).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int level = 0; level < 5000 && folder >= 0; ++level) {
@@ -288,15 +292,15 @@ void tst_RemovalWalk::veryDeepTreeEndsCleanly()
     close(folder);
 
     RemovalWalk::removeTree(product);
-    QCOMPARE(contents(outside), QStringList{"canary"});
+    QCOMPARE(contents(outside), QStringList{u"canary"_s});
     // QTemporaryDir cannot remove what is left by its path: rm can.
-    QCOMPARE(QProcess::execute("rm", {"-rf", product}), 0);
+    QCOMPARE(QProcess::execute(u"rm"_s, {u"-rf"_s, product}), 0);
 }
 
 void tst_RemovalWalk::foldersOfTheUsersProgramsAreProtected()
 {
-    const QString home = root->filePath("home");
-    const QString tools = root->filePath("tools/bin");
+    const QString home = root->filePath(u"home"_s);
+    const QString tools = root->filePath(u"tools/bin"_s);
     QVERIFY(QDir().mkpath(home));
     QVERIFY(QDir().mkpath(tools));
     const QByteArray oldHome = qgetenv("HOME"), oldPath = qgetenv("PATH");
@@ -309,10 +313,10 @@ void tst_RemovalWalk::foldersOfTheUsersProgramsAreProtected()
     qputenv("HOME", oldHome);
     qputenv("PATH", oldPath);
     for (const QString &folder :
-         {tools, home + "/.local/bin", home + "/bin", home + "/.local/state", home + "/.cache",
-          QString("/usr/games"), QString("/usr/local/sbin")})
+         QStringList{tools, home + u"/.local/bin"_s, home + u"/bin"_s, home + u"/.local/state"_s,
+                     home + u"/.cache"_s, u"/usr/games"_s, u"/usr/local/sbin"_s})
         QVERIFY2(!ProductFolder::mayBeEmptied(folder, known), qPrintable(folder));
-    QVERIFY(ProductFolder::mayBeEmptied(home + "/.local/bin/Zelvane2.0", known));
+    QVERIFY(ProductFolder::mayBeEmptied(home + u"/.local/bin/Zelvane2.0"_s, known));
     QVERIFY(!ProductFolder::mayBeEmptied(QDir::homePath(), knownWithoutHome));
 }
 #endif
@@ -321,9 +325,9 @@ void tst_RemovalWalk::deepTree()
 {
     QString deep = product;
     for (int level = 0; level < 200; ++level)
-        deep += QString("/d%1").arg(level);
+        deep += u"/d%1"_s.arg(level);
     QVERIFY(QDir().mkpath(deep));
-    touch(deep + "/bottom.txt");
+    touch(deep + u"/bottom.txt"_s);
     RemovalWalk::removeTree(product);
     QVERIFY(!QFileInfo::exists(product));
 }
@@ -331,10 +335,10 @@ void tst_RemovalWalk::deepTree()
 void tst_RemovalWalk::manyFiles()
 {
     for (int folder = 0; folder < 100; ++folder) {
-        const QString dir = path(QString("f%1").arg(folder));
+        const QString dir = path(u"f%1"_s.arg(folder));
         QVERIFY(QDir().mkpath(dir));
         for (int file = 0; file < 100; ++file) {
-            QFile f(dir + QString("/file%1.dat").arg(file));
+            QFile f(dir + u"/file%1.dat"_s.arg(file));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
     }
@@ -357,20 +361,20 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied_data()
     const QString programs = qEnvironmentVariable("ProgramFiles");
     const QString profile = qEnvironmentVariable("USERPROFILE");
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    QTest::newRow("drive root") << drive + "/" << false;
-    QTest::newRow("drive root, back slash") << drive + "\\" << false;
+    QTest::newRow("drive root") << drive + u"/"_s << false;
+    QTest::newRow("drive root, back slash") << drive + u"\\"_s << false;
     QTest::newRow("Windows") << windows << false;
     QTest::newRow("system32, back slashes")
-        << QDir::toNativeSeparators(windows + "/System32") << false;
+        << QDir::toNativeSeparators(windows + u"/System32"_s) << false;
     QTest::newRow("Program Files") << programs << false;
     QTest::newRow("profile") << profile << false;
     QTest::newRow("Users, holds the profile") << QFileInfo(profile).absolutePath() << false;
     QTest::newRow("Desktop") << desktop << false;
     QTest::newRow("empty") << QString() << false;
-    QTest::newRow("product in Program Files") << programs + "/Zelvane2.0" << true;
+    QTest::newRow("product in Program Files") << programs + u"/Zelvane2.0"_s << true;
     QTest::newRow("product, back slashes")
-        << QDir::toNativeSeparators(programs + "/Zelvane2.0") << true;
-    QTest::newRow("product on the Desktop") << desktop + "/Zelvane" << true;
+        << QDir::toNativeSeparators(programs + u"/Zelvane2.0"_s) << true;
+    QTest::newRow("product on the Desktop") << desktop + u"/Zelvane"_s << true;
     QTest::newRow("product in temp") << "Zelvane2.0" << true;
 #else
     QTest::newRow("file-system root") << "/" << false;
@@ -400,9 +404,9 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied()
     QFETCH(QString, folder);
     QFETCH(bool, allowed);
     if (!folder.isEmpty() && QFileInfo(folder).isRelative())
-        folder = root->path() + "/" + folder;
-    const QString home = root->filePath("home");
-    QVERIFY(QDir().mkpath(home + "/Desktop"));
+        folder = root->path() + u"/"_s + folder;
+    const QString home = root->filePath(u"home"_s);
+    QVERIFY(QDir().mkpath(home + u"/Desktop"_s));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home));
     qunsetenv("XDG_CONFIG_HOME");
@@ -418,25 +422,25 @@ void tst_RemovalWalk::linksToWellKnownFoldersAreSeenThrough()
     QSKIP("QFile::link makes a shortcut on Windows, and Windows' home is not HOME");
 #endif
     // A link that leads to the home folder is the home folder.
-    const QString home = root->filePath("home");
-    touch(home + "/Documents/homework.txt");
-    QVERIFY(QFile::link(home, root->filePath("alias of home")));
+    const QString home = root->filePath(u"home"_s);
+    touch(home + u"/Documents/homework.txt"_s);
+    QVERIFY(QFile::link(home, root->filePath(u"alias of home"_s)));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home));
     const QStringList known = ProductFolder::wellKnownFolders();
     qputenv("HOME", oldHome);
-    QVERIFY(!ProductFolder::mayBeEmptied(root->filePath("alias of home"), known));
-    QVERIFY(!ProductFolder::mayBeEmptied(home + "/Documents", known));
-    QVERIFY(ProductFolder::mayBeEmptied(home + "/Documents/Zelvane", known));
+    QVERIFY(!ProductFolder::mayBeEmptied(root->filePath(u"alias of home"_s), known));
+    QVERIFY(!ProductFolder::mayBeEmptied(home + u"/Documents"_s, known));
+    QVERIFY(ProductFolder::mayBeEmptied(home + u"/Documents/Zelvane"_s, known));
 }
 
 void tst_RemovalWalk::currentFolderInsideTheProduct()
 {
     // How the uninstaller is usually started: from its own folder. Nothing relative to the
     // current folder (Windows' "C:") may then make the product a protected folder.
-    touch(path("sub/file"));
+    touch(path(u"sub/file"_s));
     const QString before = QDir::currentPath();
-    for (const QString &current : {product, path("sub")}) {
+    for (const QString &current : {product, path(u"sub"_s)}) {
         QVERIFY(QDir::setCurrent(current));
         // Decided there, as the uninstaller decides; on failure, which of the protected folders
         // took the product for itself.
@@ -445,7 +449,7 @@ void tst_RemovalWalk::currentFolderInsideTheProduct()
             if (!ProductFolder::mayBeEmptied(product, {folder}))
                 taken << folder;
         QDir::setCurrent(before);
-        QVERIFY2(taken.isEmpty(), qPrintable(current + ": " + taken.join(", ")));
+        QVERIFY2(taken.isEmpty(), qPrintable(current + u": "_s + taken.join(u", "_s)));
     }
 }
 

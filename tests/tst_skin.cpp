@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // A skinned window with a picture button and a translated label, as the real windows have.
 class Window final : public SkinnedWindow
@@ -147,19 +149,19 @@ void tst_Skin::languageChangeReappliesTexts()
 {
     Window window;
     QCOMPARE(window.retranslations, 1);
-    window.label->setText("stale");
-    window.setWindowTitle("stale");
+    window.label->setText(u"stale"_s);
+    window.setWindowTitle(u"stale"_s);
 
     QEvent other(QEvent::FontChange);
     QApplication::sendEvent(&window, &other);
     QCOMPARE(window.retranslations, 1);
-    QCOMPARE(window.label->text(), QString("stale"));
+    QCOMPARE(window.label->text(), u"stale"_s);
 
     QEvent change(QEvent::LanguageChange);
     QApplication::sendEvent(&window, &change);
     QCOMPARE(window.retranslations, 2);
-    QCOMPARE(window.label->text(), QString("正在安装 ..."));
-    QCOMPARE(window.windowTitle(), QString("MainWindow"));
+    QCOMPARE(window.label->text(), u"正在安装 ..."_s);
+    QCOMPARE(window.windowTitle(), u"MainWindow"_s);
 }
 
 QTEST_MAIN(tst_Skin)

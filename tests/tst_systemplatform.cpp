@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The POSIX stand-ins for cmd, del, rmdir and taskkill, run for real on temporary files
 // and processes.
 class tst_SystemPlatform : public QObject
@@ -56,93 +58,92 @@ QString tst_SystemPlatform::readAll(const QString &path)
 void tst_SystemPlatform::startsAProgramDetached()
 {
     QTemporaryDir root;
-    const QString tmp = root.filePath("my 临时 folder");
+    const QString tmp = root.filePath(u"my 临时 folder"_s);
     QVERIFY(QDir().mkpath(tmp));
     // It takes a while, and the caller must not wait for it.
-    writeScript(tmp + "/setup.exe", "sleep 1; echo \"$# [$*]\" > \"$(dirname \"$0\")/ran\"");
+    writeScript(tmp + u"/setup.exe"_s, "sleep 1; echo \"$# [$*]\" > \"$(dirname \"$0\")/ran\"");
 
     QElapsedTimer clock;
     clock.start();
     QVERIFY(platform().startHidden(Commands::runSetup(tmp)));
     QVERIFY2(clock.elapsed() < 900, "startHidden waited for the program");
-    QVERIFY(!QFile::exists(tmp + "/ran"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(tmp + "/ran") && !readAll(tmp + "/ran").isEmpty(),
+    QVERIFY(!QFile::exists(tmp + u"/ran"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(tmp + u"/ran"_s) && !readAll(tmp + u"/ran"_s).isEmpty(),
                              10000);
-    QCOMPARE(readAll(tmp + "/ran"), QString("0 []"));
+    QCOMPARE(readAll(tmp + u"/ran"_s), u"0 []"_s);
 }
 
 void tst_SystemPlatform::reportsWhatCannotStart()
 {
     QTemporaryDir root;
-    QVERIFY(!platform().startHidden("zelvane-no-such-program --flag"));
+    QVERIFY(!platform().startHidden(u"zelvane-no-such-program --flag"_s));
     QVERIFY(!platform().startHidden(Commands::runSetup(root.path()))); // no setup.exe there
-    QFile plain(root.filePath("data.txt"));
+    QFile plain(root.filePath(u"data.txt"_s));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
-    QVERIFY(!platform().startHidden(root.filePath("data.txt"))); // not executable
+    QVERIFY(!platform().startHidden(root.filePath(u"data.txt"_s))); // not executable
     QVERIFY(!platform().startHidden(QString()));
 }
 
 void tst_SystemPlatform::deleteRemovesOneFile()
 {
     QTemporaryDir root;
-    const QString startup = root.filePath("自动 start");
+    const QString startup = root.filePath(u"自动 start"_s);
     QVERIFY(QDir().mkpath(startup));
     const QString lnk = Product::shortcutName();
-    for (const QString &name : {lnk, QString("other.lnk")}) {
-        QFile file(startup + "/" + name);
+    for (const QString &name : {lnk, u"other.lnk"_s}) {
+        QFile file(startup + u"/"_s + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QVERIFY(platform().startHidden(Commands::deleteFile(startup, lnk)));
-    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(startup + "/" + lnk), 10000);
-    QVERIFY(QFile::exists(startup + "/other.lnk"));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(startup + u"/"_s + lnk), 10000);
+    QVERIFY(QFile::exists(startup + u"/other.lnk"_s));
     QVERIFY(QFileInfo(startup).isDir());
 
     // del does not remove folders.
-    QVERIFY(QDir(startup).mkdir("folder"));
-    QVERIFY(platform().startHidden(Commands::deleteFile(startup, "folder")));
+    QVERIFY(QDir(startup).mkdir(u"folder"_s));
+    QVERIFY(platform().startHidden(Commands::deleteFile(startup, u"folder"_s)));
     QTest::qWait(500);
-    QVERIFY(QFileInfo(startup + "/folder").isDir());
+    QVERIFY(QFileInfo(startup + u"/folder"_s).isDir());
 }
 
 void tst_SystemPlatform::rmdirRemovesTreeButNotWhatLinksPointTo()
 {
     QTemporaryDir root;
-    const QString programs = root.filePath("applications");
-    const QString group = programs + "/" + Product::groupName();
-    const QString outside = root.filePath("outside");
-    QVERIFY(QDir().mkpath(group + "/sub dir/深"));
+    const QString programs = root.filePath(u"applications"_s);
+    const QString group = programs + u"/"_s + Product::groupName();
+    const QString outside = root.filePath(u"outside"_s);
+    QVERIFY(QDir().mkpath(group + u"/sub dir/深"_s));
     QVERIFY(QDir().mkpath(outside));
     for (const QString &file :
-         QStringList{group + "/a.desktop", group + "/sub dir/深/b", outside + "/canary"}) {
+         QStringList{group + u"/a.desktop"_s, group + u"/sub dir/深/b"_s, outside + u"/canary"_s}) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
-    QVERIFY(QFile::link(outside, group + "/link to outside"));
-    QVERIFY(QFile::link(outside + "/canary", group + "/sub dir/canary link"));
+    QVERIFY(QFile::link(outside, group + u"/link to outside"_s));
+    QVERIFY(QFile::link(outside + u"/canary"_s, group + u"/sub dir/canary link"_s));
 
     QVERIFY(platform().startHidden(Commands::removeFolder(programs, Product::groupName())));
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(group), 10000);
-    QVERIFY(QFile::exists(outside + "/canary"));
+    QVERIFY(QFile::exists(outside + u"/canary"_s));
     QVERIFY(QFileInfo(programs).isDir());
 }
 
 void tst_SystemPlatform::taskkillEndsOnlyProcessesOfThatName()
 {
     QTemporaryDir root;
-    const QString sleep = QStandardPaths::findExecutable("sleep");
+    const QString sleep = QStandardPaths::findExecutable(u"sleep"_s);
     QVERIFY(!sleep.isEmpty());
-    QVERIFY(QFile::link(sleep, root.filePath("loding.exe")));
+    QVERIFY(QFile::link(sleep, root.filePath(u"loding.exe"_s)));
     QProcess splash;
-    splash.start(root.filePath("loding.exe"), {"60"});
+    splash.start(root.filePath(u"loding.exe"_s), {u"60"_s});
     QVERIFY(splash.waitForStarted());
     // Only the exact name: blanks around it make another program.
     QList<QProcess *> others;
-    for (const QString &name :
-         {QString("loding.exe.bak"), QString(" loding.exe"), QString("loding.exe ")}) {
+    for (const QString &name : {u"loding.exe.bak"_s, u" loding.exe"_s, u"loding.exe "_s}) {
         QVERIFY(QFile::link(sleep, root.filePath(name)));
         others << new QProcess(this);
-        others.last()->start(root.filePath(name), {"60"});
+        others.last()->start(root.filePath(name), {u"60"_s});
         QVERIFY(others.last()->waitForStarted());
     }
 
@@ -163,10 +164,10 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
 {
     // Tools planted beside the program, in the current folder and through an empty PATH entry.
     QTemporaryDir root;
-    const QString marker = root.filePath("planted ran");
+    const QString marker = root.filePath(u"planted ran"_s);
     const QString own = QCoreApplication::applicationDirPath();
-    const QStringList planted = {own + "/rm", own + "/xdg-open", root.filePath("rm"),
-                                 root.filePath("xdg-open")};
+    const QStringList planted = {own + u"/rm"_s, own + u"/xdg-open"_s, root.filePath(u"rm"_s),
+                                 root.filePath(u"xdg-open"_s)};
     for (const QString &tool : planted)
         writeScript(tool, "echo \"$0 $*\" >> \"" + QFile::encodeName(marker) + "\"");
     const QString before = QDir::currentPath();
@@ -174,23 +175,23 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", "::/nowhere");
 
-    touch(root.filePath("shortcut.lnk"));
-    touch(root.filePath("group/inside"));
-    touch(root.filePath("document.txt"));
-    QVERIFY(platform().startHidden(Commands::deleteFile(root.path(), "shortcut.lnk")));
-    QVERIFY(platform().startHidden(Commands::removeFolder(root.path(), "group")));
+    touch(root.filePath(u"shortcut.lnk"_s));
+    touch(root.filePath(u"group/inside"_s));
+    touch(root.filePath(u"document.txt"_s));
+    QVERIFY(platform().startHidden(Commands::deleteFile(root.path(), u"shortcut.lnk"_s)));
+    QVERIFY(platform().startHidden(Commands::removeFolder(root.path(), u"group"_s)));
     QVERIFY(!platform().startHidden(
-        Commands::openFile(root.path(), "document.txt"))); // no xdg-open on PATH
-    QVERIFY(!platform().startHidden("xdg-open document.txt"));
-    QVERIFY(!platform().startHidden("cmd /C \"document.txt\""));
+        Commands::openFile(root.path(), u"document.txt"_s))); // no xdg-open on PATH
+    QVERIFY(!platform().startHidden(u"xdg-open document.txt"_s));
+    QVERIFY(!platform().startHidden(u"cmd /C \"document.txt\""_s));
 
     qputenv("PATH", oldPath);
     QDir::setCurrent(before);
     QTest::qWait(300);
     for (const QString &tool : planted)
         QFile::remove(tool);
-    QVERIFY(!QFileInfo::exists(root.filePath("shortcut.lnk")));
-    QVERIFY(!QFileInfo::exists(root.filePath("group")));
+    QVERIFY(!QFileInfo::exists(root.filePath(u"shortcut.lnk"_s)));
+    QVERIFY(!QFileInfo::exists(root.filePath(u"group"_s)));
     QVERIFY2(!QFile::exists(marker), qPrintable(readAll(marker)));
 }
 
@@ -210,8 +211,7 @@ void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
     }
     // An absolute XDG folder does not need HOME.
     qputenv("XDG_CONFIG_HOME", "/somewhere/config");
-    QCOMPARE(platform().folderPath(Platform::Folder::Startup),
-             QString("/somewhere/config/autostart"));
+    QCOMPARE(platform().folderPath(Platform::Folder::Startup), u"/somewhere/config/autostart"_s);
     qputenv("HOME", oldHome);
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
@@ -220,36 +220,37 @@ void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
 void tst_SystemPlatform::specialFoldersFollowXdgAndAreNotCreated()
 {
     QTemporaryDir root;
-    const QByteArray home = QFile::encodeName(root.filePath("家"));
-    QVERIFY(QDir().mkpath(root.filePath("家")));
+    const QByteArray home = QFile::encodeName(root.filePath(u"家"_s));
+    QVERIFY(QDir().mkpath(root.filePath(u"家"_s)));
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/cfg");
     qputenv("XDG_DATA_HOME", home + "/data");
-    QCOMPARE(platform().folderPath(Platform::Folder::Desktop), root.filePath("家/Desktop"));
-    QCOMPARE(platform().folderPath(Platform::Folder::Startup), root.filePath("家/cfg/autostart"));
+    QCOMPARE(platform().folderPath(Platform::Folder::Desktop), root.filePath(u"家/Desktop"_s));
+    QCOMPARE(platform().folderPath(Platform::Folder::Startup),
+             root.filePath(u"家/cfg/autostart"_s));
     QCOMPARE(platform().folderPath(Platform::Folder::Programs),
-             root.filePath("家/data/applications"));
-    QCOMPARE(
-        QDir(root.filePath("家")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-        QStringList());
+             root.filePath(u"家/data/applications"_s));
+    QCOMPARE(QDir(root.filePath(u"家"_s))
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
     QCOMPARE(platform().folderPath(Platform::Folder::Startup),
-             root.filePath("家/.config/autostart"));
+             root.filePath(u"家/.config/autostart"_s));
     QCOMPARE(platform().folderPath(Platform::Folder::Programs),
-             root.filePath("家/.local/share/applications"));
+             root.filePath(u"家/.local/share/applications"_s));
 }
 
 void tst_SystemPlatform::lockIsHeldByOneProcessOnly()
 {
-    const QString name = QString("ZelvaneTestLock%1").arg(QCoreApplication::applicationPid());
+    const QString name = u"ZelvaneTestLock%1"_s.arg(QCoreApplication::applicationPid());
     QProcess first, second;
-    first.start(LOCKHOLDER, {name});
+    first.start(QStringLiteral(LOCKHOLDER), {name});
     QVERIFY(first.waitForReadyRead(5000));
     QCOMPARE(first.readLine().trimmed(), QByteArray("held"));
 
-    second.start(LOCKHOLDER, {name});
+    second.start(QStringLiteral(LOCKHOLDER), {name});
     QVERIFY(second.waitForReadyRead(5000));
     QCOMPARE(second.readLine().trimmed(), QByteArray("refused"));
     second.closeWriteChannel();
@@ -266,13 +267,12 @@ void tst_SystemPlatform::lockIsHeldByOneProcessOnly()
 void tst_SystemPlatform::lockIsNotPassedToStartedPrograms()
 {
     QTemporaryDir root;
-    const QString sleeper = QString("zv-sleep-%1").arg(QCoreApplication::applicationPid());
-    QVERIFY(QFile::link(QStandardPaths::findExecutable("sleep"), root.filePath(sleeper)));
-    const QString name =
-        QString("ZelvaneTestLockInherit%1").arg(QCoreApplication::applicationPid());
+    const QString sleeper = u"zv-sleep-%1"_s.arg(QCoreApplication::applicationPid());
+    QVERIFY(QFile::link(QStandardPaths::findExecutable(u"sleep"_s), root.filePath(sleeper)));
+    const QString name = u"ZelvaneTestLockInherit%1"_s.arg(QCoreApplication::applicationPid());
 
     QProcess holder;
-    holder.start(LOCKHOLDER, {name, root.filePath(sleeper), "60"});
+    holder.start(QStringLiteral(LOCKHOLDER), {name, root.filePath(sleeper), u"60"_s});
     QVERIFY(holder.waitForReadyRead(5000));
     QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
     QTRY_VERIFY(holder.canReadLine());
@@ -282,7 +282,7 @@ void tst_SystemPlatform::lockIsNotPassedToStartedPrograms()
 
     // The started program still runs, yet the lock is free again.
     QVERIFY(platform().holdSingleInstance(name));
-    QVERIFY(platform().startHidden("taskkill /IM " + sleeper + " /F"));
+    QVERIFY(platform().startHidden(u"taskkill /IM "_s + sleeper + u" /F"_s));
 }
 
 void tst_SystemPlatform::lockIsPrivateToTheUser()
@@ -290,27 +290,27 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     // Without XDG_RUNTIME_DIR, a link of the lock's name planted in the shared temp folder is
     // never followed, and no file there is used at all.
     QTemporaryDir root;
-    const QString name =
-        QString("ZelvaneTestLockPrivate%1").arg(QCoreApplication::applicationPid());
+    const QString name = u"ZelvaneTestLockPrivate%1"_s.arg(QCoreApplication::applicationPid());
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray oldTmp = qgetenv("TMPDIR");
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(root.path()));
-    QVERIFY(QFile::link(root.filePath("created through the link"), root.filePath(name + ".lock")));
+    QVERIFY(QFile::link(root.filePath(u"created through the link"_s),
+                        root.filePath(name + u".lock"_s)));
 
     QVERIFY(platform().holdSingleInstance(name));
-    QVERIFY(!QFileInfo::exists(root.filePath("created through the link")));
-    const QFileInfo folder(QDir::tempPath() + QString("/zelvane-%1").arg(getuid()));
+    QVERIFY(!QFileInfo::exists(root.filePath(u"created through the link"_s)));
+    const QFileInfo folder(QDir::tempPath() + u"/zelvane-%1"_s.arg(getuid()));
     QVERIFY(folder.isDir() && !folder.isSymLink());
     QCOMPARE(folder.permissions()
                  & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
              QFileDevice::Permissions());
     // A runtime folder that others may write to is not the user's own: passed over.
-    QVERIFY(QDir().mkpath(root.filePath("shared runtime")));
-    QFile::setPermissions(root.filePath("shared runtime"), QFileDevice::Permissions(0x7777));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath("shared runtime")));
+    QVERIFY(QDir().mkpath(root.filePath(u"shared runtime"_s)));
+    QFile::setPermissions(root.filePath(u"shared runtime"_s), QFileDevice::Permissions(0x7777));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath(u"shared runtime"_s)));
     QVERIFY(!platform().holdSingleInstance(name)); // the same private lock as before: held already
-    QVERIFY(!QFileInfo::exists(root.filePath("shared runtime/" + name + ".lock")));
+    QVERIFY(!QFileInfo::exists(root.filePath(u"shared runtime/"_s + name + u".lock"_s)));
 
     qputenv("XDG_RUNTIME_DIR", oldRuntime);
     qputenv("TMPDIR", oldTmp);
@@ -319,15 +319,15 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
 void tst_SystemPlatform::startedProgramsAreReaped()
 {
     QTemporaryDir root;
-    writeScript(root.filePath("quick.exe"), "exit 0");
+    writeScript(root.filePath(u"quick.exe"_s), "exit 0");
     for (int i = 0; i < 3; ++i)
-        QVERIFY(platform().startHidden(Commands::openFile(root.path(), "quick.exe")));
+        QVERIFY(platform().startHidden(Commands::openFile(root.path(), u"quick.exe"_s)));
     // No child of this process is left as a zombie once they have ended.
     const auto zombies = [] {
         int count = 0;
         const QString self = QString::number(QCoreApplication::applicationPid());
-        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
-            QFile stat("/proc/" + pid + "/stat");
+        for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+            QFile stat(u"/proc/"_s + pid + u"/stat"_s);
             if (!stat.open(QIODevice::ReadOnly))
                 continue;
             const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');

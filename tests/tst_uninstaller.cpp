@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 // The uninstaller's windows on a real temporary product folder and real shortcut folders,
 // with a platform that records the commands instead of starting them.
 class tst_Uninstaller : public QObject
@@ -48,16 +50,16 @@ private:
 void tst_Uninstaller::init()
 {
     root = std::make_unique<QTemporaryDir>();
-    home = root->filePath("home");
-    product = home + "/Zelvane2.0";
-    desktop = home + "/桌面";
-    startup = home + "/.config/autostart";
-    programs = home + "/.local/share/applications";
+    home = root->filePath(u"home"_s);
+    product = home + u"/Zelvane2.0"_s;
+    desktop = home + u"/桌面"_s;
+    startup = home + u"/.config/autostart"_s;
+    programs = home + u"/.local/share/applications"_s;
     const QString lnk = Product::shortcutName();
-    for (const QString &file :
-         {product + "/uninstaller", product + "/lessons/第一课.txt", product + "/paint/.settings",
-          desktop + "/" + lnk, desktop + "/homework.txt", startup + "/" + lnk,
-          programs + "/Zelvane2.0/Zelvane.desktop"})
+    for (const QString &file : QStringList{
+             product + u"/uninstaller"_s, product + u"/lessons/第一课.txt"_s,
+             product + u"/paint/.settings"_s, desktop + u"/"_s + lnk, desktop + u"/homework.txt"_s,
+             startup + u"/"_s + lnk, programs + u"/Zelvane2.0/Zelvane.desktop"_s})
         touch(file);
     fake = new RecordingPlatform;
     fake->ownFolder = product;
@@ -94,17 +96,17 @@ void tst_Uninstaller::startAndWaitForCompletion(MainWindow &window, int clicks)
 void tst_Uninstaller::mainForm()
 {
     MainWindow window;
-    QCOMPARE(window.objectName(), QString("MainWindow"));
+    QCOMPARE(window.objectName(), u"MainWindow"_s);
     QCOMPARE(window.size(), QSize(570, 462));
     QCOMPARE(window.windowFlags() & ~Qt::Window, Qt::FramelessWindowHint);
     QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(window.windowTitle(), QString("MainWindow"));
+    QCOMPARE(window.windowTitle(), u"MainWindow"_s);
     QCOMPARE(window.styleSheet(), QString());
-    QCOMPARE(window.centralWidget()->objectName(), QString("centralWidget"));
+    QCOMPARE(window.centralWidget()->objectName(), u"centralWidget"_s);
     QCOMPARE(
         window.centralWidget()->styleSheet(),
         QString(
-            "#btnClose \n{\n\tborder:none;\n\tbackground-image: "
+            u"#btnClose \n{\n\tborder:none;\n\tbackground-image: "
             "url(:/new/prefix1/Images/close_1.png);\n}\n"
             "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
             "#centralWidget\n{\n\tbackground-image: "
@@ -112,8 +114,8 @@ void tst_Uninstaller::mainForm()
             "0);\n\tborder:none;\n}\n"
             "#btnNext \n{\n\tborder:none;\n\t\n\tbackground-image: "
             "url(:/new/prefix1/Images/b-1.png);\n}\n"
-            "#btnNext:hover { \n\t\n\tbackground-image: url(:/new/prefix1/Images/b-2.png);\n}"));
-    const QStringList order = {"btnClose", "progressBar", "label", "btnNext"};
+            "#btnNext:hover { \n\t\n\tbackground-image: url(:/new/prefix1/Images/b-2.png);\n}"_s));
+    const QStringList order = {u"btnClose"_s, u"progressBar"_s, u"label"_s, u"btnNext"_s};
     const QList<QRect> geometry = {
         {485, 56, 58, 37}, {90, 420, 450, 13}, {90, 400, 91, 16}, {390, 270, 92, 41}};
     const QObjectList children = window.centralWidget()->children();
@@ -125,30 +127,30 @@ void tst_Uninstaller::mainForm()
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(child<QLabel>(&window, "label")->text(), QString("开始卸载 ..."));
+    QCOMPARE(child<QLabel>(&window, "label")->text(), u"开始卸载 ..."_s);
     QVERIFY(child<QLabel>(&window, "label")->isHidden());
     QCOMPARE(child<QPushButton>(&window, "btnNext")->text(), QString());
     QCOMPARE(child<QPushButton>(&window, "btnClose")->text(), QString());
-    QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), QString("立即卸载"));
+    QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), u"立即卸载"_s);
     QVERIFY(window.findChildren<QTimer *>().isEmpty()); // no timer before Start
 }
 
 void tst_Uninstaller::completionForm()
 {
     UnOk page;
-    QCOMPARE(page.objectName(), QString("UnOk"));
+    QCOMPARE(page.objectName(), u"UnOk"_s);
     QCOMPARE(page.size(), QSize(516, 424));
     QCOMPARE(page.windowFlags() & ~Qt::Window, Qt::FramelessWindowHint);
     QVERIFY(page.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(page.windowTitle(), QString("MainWindow"));
-    QCOMPARE(page.centralWidget()->objectName(), QString("centralwidget"));
+    QCOMPARE(page.windowTitle(), u"MainWindow"_s);
+    QCOMPARE(page.centralWidget()->objectName(), u"centralwidget"_s);
     QCOMPARE(
         page.centralWidget()->styleSheet(),
         QString(
-            "#btnClose \n{\n\tborder:none;\n\tbackground-image: "
+            u"#btnClose \n{\n\tborder:none;\n\tbackground-image: "
             "url(:/new/prefix1/Images/close_1.png);\n}\n"
             "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
-            "#centralwidget\n{\n\t\n\tbackground-image: url(:/new/prefix1/Images/tuichu.png);\n}"));
+            "#centralwidget\n{\n\t\n\tbackground-image: url(:/new/prefix1/Images/tuichu.png);\n}"_s));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->geometry(), QRect(425, 18, 58, 36));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->text(), QString());
 }
@@ -166,9 +168,9 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     fake->onStart = [&](const QString &) {
         barAtRemoval = bar->value();
         productEmptied =
-            !QFile::exists(product + "/uninstaller") && !QFile::exists(product + "/lessons");
-        desktopShortcutGone = !entryExists(desktop + "/" + lnk);
-        startupShortcutStill = entryExists(startup + "/" + lnk);
+            !QFile::exists(product + u"/uninstaller"_s) && !QFile::exists(product + u"/lessons"_s);
+        desktopShortcutGone = !entryExists(desktop + u"/"_s + lnk);
+        startupShortcutStill = entryExists(startup + u"/"_s + lnk);
     };
 
     window.show();
@@ -176,15 +178,16 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     QVERIFY(child<QLabel>(&window, "label")->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!completionPages().isEmpty(), 20000);
 
-    QCOMPARE(fake->commands, QStringList{"cmd /C rmdir /S /Q \"" + programs + "\\Zelvane2.0\""});
+    QCOMPARE(fake->commands,
+             QStringList{u"cmd /C rmdir /S /Q \""_s + programs + u"\\Zelvane2.0\""_s});
     QCOMPARE(barAtRemoval, 15);
     QVERIFY(productEmptied);
     QVERIFY(desktopShortcutGone);
     QVERIFY(startupShortcutStill);
-    QVERIFY(!entryExists(startup + "/" + lnk));
+    QVERIFY(!entryExists(startup + u"/"_s + lnk));
     // The hidden file keeps itself and its folders.
-    QVERIFY(QFile::exists(product + "/paint/.settings"));
-    QVERIFY(QFile::exists(desktop + "/homework.txt"));
+    QVERIFY(QFile::exists(product + u"/paint/.settings"_s));
+    QVERIFY(QFile::exists(desktop + u"/homework.txt"_s));
 
     QList<int> expected;
     for (int v = 1; v <= 100; ++v)
@@ -229,7 +232,7 @@ void tst_Uninstaller::refusedFolderStillRemovesShortcuts()
 {
     QFETCH(QString, relativeFolder);
     const QString folder = QDir::cleanPath(root->filePath(relativeFolder));
-    touch(folder + "/canary.txt");
+    touch(folder + u"/canary.txt"_s);
     fake->ownFolder = folder;
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home));
@@ -239,11 +242,11 @@ void tst_Uninstaller::refusedFolderStillRemovesShortcuts()
     startAndWaitForCompletion(window);
     qputenv("HOME", oldHome);
 
-    QVERIFY(QFile::exists(folder + "/canary.txt"));
-    QVERIFY(QFile::exists(product + "/uninstaller"));
-    QVERIFY(QFile::exists(desktop + "/homework.txt"));
-    QVERIFY(!entryExists(desktop + "/" + Product::shortcutName()));
-    QVERIFY(!entryExists(startup + "/" + Product::shortcutName()));
+    QVERIFY(QFile::exists(folder + u"/canary.txt"_s));
+    QVERIFY(QFile::exists(product + u"/uninstaller"_s));
+    QVERIFY(QFile::exists(desktop + u"/homework.txt"_s));
+    QVERIFY(!entryExists(desktop + u"/"_s + Product::shortcutName()));
+    QVERIFY(!entryExists(startup + u"/"_s + Product::shortcutName()));
     QCOMPARE(fake->commands.size(), 1);
     QVERIFY(completionPages().first()->isVisible());
 }
@@ -254,9 +257,9 @@ void tst_Uninstaller::unknownFoldersAreSkipped()
     MainWindow window;
     startAndWaitForCompletion(window);
     QVERIFY(fake->commands.isEmpty());
-    QVERIFY(!QFile::exists(product + "/uninstaller"));
-    QVERIFY(entryExists(desktop + "/" + Product::shortcutName()));
-    QVERIFY(entryExists(startup + "/" + Product::shortcutName()));
+    QVERIFY(!QFile::exists(product + u"/uninstaller"_s));
+    QVERIFY(entryExists(desktop + u"/"_s + Product::shortcutName()));
+    QVERIFY(entryExists(startup + u"/"_s + Product::shortcutName()));
 }
 
 void tst_Uninstaller::closeButtonsEndAtOnce()
@@ -271,7 +274,7 @@ void tst_Uninstaller::closeButtonsEndAtOnce()
     page.show();
     QTest::mouseClick(child<QPushButton>(&page, "btnClose"), Qt::LeftButton);
     QCOMPARE(fake->exits, (QList<int>{0, 0}));
-    QVERIFY(QFile::exists(product + "/uninstaller"));
+    QVERIFY(QFile::exists(product + u"/uninstaller"_s));
     QVERIFY(fake->commands.isEmpty());
 }
 
@@ -280,16 +283,16 @@ void tst_Uninstaller::languageChangeReappliesTexts()
     MainWindow window;
     UnOk page;
     auto *label = child<QLabel>(&window, "label");
-    label->setText("stale");
-    child<QPushButton>(&window, "btnNext")->setText("stale");
-    window.setWindowTitle("stale");
-    page.setWindowTitle("stale");
+    label->setText(u"stale"_s);
+    child<QPushButton>(&window, "btnNext")->setText(u"stale"_s);
+    window.setWindowTitle(u"stale"_s);
+    page.setWindowTitle(u"stale"_s);
     for (QWidget *w : std::initializer_list<QWidget *>{&window, &page}) {
         QEvent change(QEvent::LanguageChange);
         QApplication::sendEvent(w, &change);
-        QCOMPARE(w->windowTitle(), QString("MainWindow"));
+        QCOMPARE(w->windowTitle(), u"MainWindow"_s);
     }
-    QCOMPARE(label->text(), QString("开始卸载 ..."));
+    QCOMPARE(label->text(), u"开始卸载 ..."_s);
     QCOMPARE(child<QPushButton>(&window, "btnNext")->text(), QString());
     QVERIFY(label->isHidden()); // re-translation does not show it
 }

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The uninstaller as a process with the real platform, started from inside a product folder
 // in a sandbox of its own (HOME and XDG folders), clicked through as a user would.
 class tst_UninstallerProcess : public QObject
@@ -30,36 +32,36 @@ private:
 void tst_UninstallerProcess::init()
 {
     sandbox = std::make_unique<QTemporaryDir>();
-    home = sandbox->filePath("home");
-    product = home + "/Zelvane2.0";
-    desktop = home + "/Desktop";
-    startup = home + "/.config/autostart";
-    group = home + "/.local/share/applications/Zelvane2.0";
-    outside = sandbox->filePath("outside");
+    home = sandbox->filePath(u"home"_s);
+    product = home + u"/Zelvane2.0"_s;
+    desktop = home + u"/Desktop"_s;
+    startup = home + u"/.config/autostart"_s;
+    group = home + u"/.local/share/applications/Zelvane2.0"_s;
+    outside = sandbox->filePath(u"outside"_s);
     const QString lnk = Product::shortcutName();
-    for (const QString &file :
-         {product + "/lessons/数学/第一课.txt", product + "/paint 🎨/palette.txt",
-          product + "/lessons/.settings", desktop + "/" + lnk, desktop + "/drawing.png",
-          startup + "/" + lnk, group + "/Zelvane.desktop", group + "/sub/uninstall.desktop",
-          outside + "/canary"})
+    for (const QString &file : QStringList{
+             product + u"/lessons/数学/第一课.txt"_s, product + u"/paint 🎨/palette.txt"_s,
+             product + u"/lessons/.settings"_s, desktop + u"/"_s + lnk, desktop + u"/drawing.png"_s,
+             startup + u"/"_s + lnk, group + u"/Zelvane.desktop"_s,
+             group + u"/sub/uninstall.desktop"_s, outside + u"/canary"_s})
         touch(file);
-    QVERIFY(QFile::link(outside, product + "/link to outside"));
-    QVERIFY(QFile::copy(UNINSTALLDRIVER, product + "/uninstaller"));
-    QVERIFY(QFile::setPermissions(product + "/uninstaller",
+    QVERIFY(QFile::link(outside, product + u"/link to outside"_s));
+    QVERIFY(QFile::copy(QStringLiteral(UNINSTALLDRIVER), product + u"/uninstaller"_s));
+    QVERIFY(QFile::setPermissions(product + u"/uninstaller"_s,
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 int tst_UninstallerProcess::runDriver(const QStringList &arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home);
-    env.remove("XDG_CONFIG_HOME");
-    env.remove("XDG_DATA_HOME");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert(u"HOME"_s, home);
+    env.remove(u"XDG_CONFIG_HOME"_s);
+    env.remove(u"XDG_DATA_HOME"_s);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     QProcess driver;
     driver.setProcessEnvironment(env);
     driver.setWorkingDirectory(sandbox->path());
-    driver.start(product + "/uninstaller", arguments);
+    driver.start(product + u"/uninstaller"_s, arguments);
     if (!driver.waitForFinished(30000))
         return -1;
     return driver.exitStatus() == QProcess::NormalExit ? driver.exitCode() : -2;
@@ -79,28 +81,28 @@ QStringList tst_UninstallerProcess::everything() const
 
 void tst_UninstallerProcess::wholeRunThroughStartButton()
 {
-    QCOMPARE(runDriver({"full"}), 0);
+    QCOMPARE(runDriver({u"full"_s}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(group), 10000); // removed by a detached rm
-    const QStringList expected = {"home",
-                                  "home/.config",
-                                  "home/.config/autostart",
-                                  "home/.local",
-                                  "home/.local/share",
-                                  "home/.local/share/applications",
-                                  "home/Desktop",
-                                  "home/Desktop/drawing.png",
-                                  "home/Zelvane2.0",
-                                  "home/Zelvane2.0/lessons",
-                                  "home/Zelvane2.0/lessons/.settings",
-                                  "outside",
-                                  "outside/canary"};
+    const QStringList expected = {u"home"_s,
+                                  u"home/.config"_s,
+                                  u"home/.config/autostart"_s,
+                                  u"home/.local"_s,
+                                  u"home/.local/share"_s,
+                                  u"home/.local/share/applications"_s,
+                                  u"home/Desktop"_s,
+                                  u"home/Desktop/drawing.png"_s,
+                                  u"home/Zelvane2.0"_s,
+                                  u"home/Zelvane2.0/lessons"_s,
+                                  u"home/Zelvane2.0/lessons/.settings"_s,
+                                  u"outside"_s,
+                                  u"outside/canary"_s};
     QCOMPARE(everything(), expected);
 }
 
 void tst_UninstallerProcess::closingBeforeFifteenRemovesNothing()
 {
     const QStringList before = everything();
-    QCOMPARE(runDriver({"close-at", "10"}), 0);
+    QCOMPARE(runDriver({u"close-at"_s, u"10"_s}), 0);
     QTest::qWait(300);
     QCOMPARE(everything(), before);
 }
