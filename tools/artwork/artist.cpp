@@ -54,15 +54,13 @@ void Artist::well(const QRectF &rect, qreal radius)
 namespace {
 QPainterPath hexagon(QPointF centre, qreal r)
 {
-    QPainterPath path;
+    QPolygonF corners;
     for (int i = 0; i < 6; ++i) {
         const qreal a = qDegreesToRadians(60.0 * i + 30.0);
-        const QPointF point(centre.x() + r * qCos(a), centre.y() + r * qSin(a));
-        if (i == 0)
-            path.moveTo(point);
-        else
-            path.lineTo(point);
+        corners << QPointF(centre.x() + r * qCos(a), centre.y() + r * qSin(a));
     }
+    QPainterPath path;
+    path.addPolygon(corners);
     path.closeSubpath();
     return path;
 }
@@ -263,16 +261,14 @@ void Artist::text(const QRectF &rect, const QString &text, qreal pixelSize, cons
 
 void Artist::star(QPointF c, qreal r, const QColor &colour)
 {
-    QPainterPath path;
+    QPolygonF points; // outer and inner corners in turn
     for (int i = 0; i < 10; ++i) {
         const qreal a = qDegreesToRadians(-90.0 + 36.0 * i);
         const qreal rr = (i % 2 == 0) ? r : r * 0.45;
-        const QPointF point(c.x() + rr * qCos(a), c.y() + rr * qSin(a));
-        if (i == 0)
-            path.moveTo(point);
-        else
-            path.lineTo(point);
+        points << QPointF(c.x() + rr * qCos(a), c.y() + rr * qSin(a));
     }
+    QPainterPath path;
+    path.addPolygon(points);
     path.closeSubpath();
     p.save();
     p.setPen(

@@ -23,6 +23,17 @@ const QString uninstaller = QStringLiteral("uninstaller/Images");
 const QColor ink(0x17, 0x5f, 0xa8);
 const QColor warm(0xe8, 0x6a, 0x1c);
 
+// A page's headline, and a line of text below it.
+void headline(Artist &a, const QRectF &where, const QString &words, int size)
+{
+    a.text(where, words, size, warm, Qt::AlignLeft | Qt::AlignVCenter, true);
+}
+
+void line(Artist &a, const QRectF &where, const QString &words, int size)
+{
+    a.text(where, words, size, ink, Qt::AlignLeft | Qt::AlignVCenter);
+}
+
 // The product pictures that only differ by their caption and the mascots' pose.
 void stars(Artist &a, std::initializer_list<QPointF> where, qreal radius)
 {
@@ -133,23 +144,20 @@ void slideGames(Artist &a, QPainter &p)
     slideCaption(a, p, QStringLiteral("益智游戏"));
 }
 
-void welcome(Artist &a, QPainter &p)
+void welcome(Artist &a, QPainter &)
 {
     a.panel(QRectF(12, 38, 533, 372), 36);
     a.cloud(QPointF(300, 86), 90);
     a.cloud(QPointF(470, 120), 60);
     a.turtle(QPointF(96, 64), 100);
     a.productTitle(QPointF(190, 74), 30);
-    a.text(QRectF(60, 140, 440, 60), QStringLiteral("欢迎安装!"), 44, warm,
-           Qt::AlignLeft | Qt::AlignVCenter, true);
-    a.text(QRectF(62, 200, 440, 30), QStringLiteral("和小乌龟一起快乐学习、绘画、游戏"), 19, ink,
-           Qt::AlignLeft | Qt::AlignVCenter);
+    headline(a, QRectF(60, 140, 440, 60), QStringLiteral("欢迎安装!"), 44);
+    line(a, QRectF(62, 200, 440, 30), QStringLiteral("和小乌龟一起快乐学习、绘画、游戏"), 19);
     a.turtle(QPointF(200, 330), 130, true);
     stars(a, {QPointF(70, 280), QPointF(330, 260), QPointF(365, 370), QPointF(50, 375)}, 12);
-    Q_UNUSED(p);
 }
 
-void progress(Artist &a, QPainter &p)
+void progress(Artist &a, QPainter &)
 {
     a.panel(QRectF(14, 62, 551, 380), 36);
     a.productTitle(QPointF(40, 84), 28);
@@ -158,46 +166,38 @@ void progress(Artist &a, QPainter &p)
     a.turtle(QPointF(98, 300), 120);
     stars(a, {QPointF(40, 230), QPointF(160, 220)}, 9);
     a.well(QRectF(80, 382, 484, 48), 16);
-    Q_UNUSED(p);
 }
 
-void finish(Artist &a, QPainter &p)
+void finish(Artist &a, QPainter &)
 {
     a.panel(QRectF(10, 36, 519, 390), 36);
     a.productTitle(QPointF(40, 60), 26);
-    a.text(QRectF(36, 112, 460, 60), QStringLiteral("恭喜您安装成功!"), 38, warm,
-           Qt::AlignLeft | Qt::AlignVCenter, true);
+    headline(a, QRectF(36, 112, 460, 60), QStringLiteral("恭喜您安装成功!"), 38);
     a.well(QRectF(30, 208, 210, 68), 14);
-    a.text(QRectF(64, 214, 170, 28), QStringLiteral("立即体验"), 17, ink,
-           Qt::AlignLeft | Qt::AlignVCenter);
-    a.text(QRectF(64, 244, 170, 28), QStringLiteral("设置开机启动"), 17, ink,
-           Qt::AlignLeft | Qt::AlignVCenter);
+    line(a, QRectF(64, 214, 170, 28), QStringLiteral("立即体验"), 17);
+    line(a, QRectF(64, 244, 170, 28), QStringLiteral("设置开机启动"), 17);
     a.turtle(QPointF(372, 300), 170, true);
     stars(a,
           {QPointF(290, 200), QPointF(480, 190), QPointF(260, 380), QPointF(500, 380),
            QPointF(450, 90)},
           13);
-    Q_UNUSED(p);
 }
 
-void spare(Artist &a, QPainter &p)
+void spare(Artist &a, QPainter &)
 {
     a.panel(QRectF(10, 30, 496, 384), 36);
     a.productTitle(QPointF(40, 56), 26);
-    a.text(QRectF(40, 110, 440, 50), QStringLiteral("准备安装"), 36, warm,
-           Qt::AlignLeft | Qt::AlignVCenter, true);
+    headline(a, QRectF(40, 110, 440, 50), QStringLiteral("准备安装"), 36);
     a.turtle(QPointF(250, 290), 170, true);
-    Q_UNUSED(p);
 }
 
-void mascot(Artist &a, QPainter &p)
+void mascot(Artist &a, QPainter &)
 {
     a.panel(QRectF(10, 10, 548, 398), 40, QColor(0x9f, 0xe3, 0x9a), QColor(0xf6, 0xff, 0xee));
     a.cloud(QPointF(120, 70), 110);
     a.cloud(QPointF(430, 60), 90);
     a.turtle(QPointF(270, 230), 260, true);
     stars(a, {QPointF(80, 200), QPointF(480, 210), QPointF(120, 340), QPointF(460, 340)}, 16);
-    Q_UNUSED(p);
 }
 
 void banner(Artist &a, QPainter &p)
@@ -213,32 +213,27 @@ void banner(Artist &a, QPainter &p)
     a.turtle(QPointF(72, 262), 100);
 }
 
-void uninstallMain(Artist &a, QPainter &p)
+void uninstallMain(Artist &a, QPainter &)
 {
     a.panel(QRectF(12, 64, 546, 388), 36, QColor(0x4f, 0xa6, 0xf0), QColor(0xe4, 0xf3, 0xff));
     a.productTitle(QPointF(40, 90), 28);
     a.cloud(QPointF(470, 150), 70);
     a.turtle(QPointF(120, 236), 150, true);
     a.turtle(QPointF(260, 290), 100, false, QColor(0x2f, 0x8f, 0xc4));
-    a.text(QRectF(320, 190, 230, 40), QStringLiteral("要说再见了吗?"), 24, warm,
-           Qt::AlignLeft | Qt::AlignVCenter, true);
+    headline(a, QRectF(320, 190, 230, 40), QStringLiteral("要说再见了吗?"), 24);
     stars(a, {QPointF(330, 150), QPointF(520, 230), QPointF(60, 140)}, 11);
     a.well(QRectF(80, 392, 470, 48), 16);
-    Q_UNUSED(p);
 }
 
-void uninstalled(Artist &a, QPainter &p)
+void uninstalled(Artist &a, QPainter &)
 {
     a.panel(QRectF(10, 34, 496, 380), 36, QColor(0x4f, 0xa6, 0xf0), QColor(0xe4, 0xf3, 0xff));
     a.productTitle(QPointF(36, 60), 26);
     a.warningTriangle(QPointF(110, 190), 92);
-    a.text(QRectF(170, 160, 320, 60), QStringLiteral("您已成功卸载"), 38, warm,
-           Qt::AlignLeft | Qt::AlignVCenter, true);
-    a.text(QRectF(172, 218, 320, 30), QStringLiteral("小乌龟期待与你再次相见!"), 18, ink,
-           Qt::AlignLeft | Qt::AlignVCenter);
+    headline(a, QRectF(170, 160, 320, 60), QStringLiteral("您已成功卸载"), 38);
+    line(a, QRectF(172, 218, 320, 30), QStringLiteral("小乌龟期待与你再次相见!"), 18);
     a.turtle(QPointF(300, 330), 130, true);
     stars(a, {QPointF(70, 330), QPointF(460, 300), QPointF(440, 380)}, 11);
-    Q_UNUSED(p);
 }
 
 Picture picture(const QString &folder, const QString &name, int w, int h, bool alpha,
