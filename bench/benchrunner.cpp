@@ -122,6 +122,31 @@ void checkStatus(const Run &r, const char *what)
     }
 }
 
+// A program against its yardstick in the same environment: one warm-up run each (the file
+// cache), then `runs` runs of the two in turn.
+struct Pair
+{
+    std::vector<double> time, yardstickTime, peak, yardstickPeak;
+};
+
+Pair alternate(const QStringList &program, const char *programName, const QStringList &yardstick,
+               const char *yardstickName, const QStringList &env, int runs)
+{
+    run(program, env);
+    run(yardstick, env);
+    Pair pair;
+    for (int i = 0; i < runs; ++i) {
+        const Run a = run(program, env), b = run(yardstick, env);
+        checkStatus(a, programName);
+        checkStatus(b, yardstickName);
+        pair.time.push_back(a.milliseconds);
+        pair.yardstickTime.push_back(b.milliseconds);
+        pair.peak.push_back(a.peakMiB);
+        pair.yardstickPeak.push_back(b.peakMiB);
+    }
+    return pair;
+}
+
 void startup(const QString &build)
 {
     const QString shim = build + QStringLiteral("/bench/libfirstframe.so");
@@ -130,23 +155,13 @@ void startup(const QString &build)
                              QStringLiteral("TMP=") + tmp.path()};
     const QStringList installer = {build + QStringLiteral("/bin/installer")};
     const QStringList bare = {build + QStringLiteral("/bench/bench-barewindow")};
-    run(installer, env);
-    run(bare, env); // warm the file cache for both
-    std::vector<double> ti, tb, mi, mb;
     const int runs = 9;
-    for (int i = 0; i < runs; ++i) {
-        const Run a = run(installer, env), b = run(bare, env);
-        checkStatus(a, "installer");
-        checkStatus(b, "bare window");
-        ti.push_back(a.milliseconds);
-        tb.push_back(b.milliseconds);
-        mi.push_back(a.peakMiB);
-        mb.push_back(b.peakMiB);
-    }
-    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"), median(ti),
-            median(tb), 1.15, false, runs, QStringLiteral("bare frameless translucent window")});
+    const Pair pair = alternate(installer, "installer", bare, "bare window", env, runs);
+    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"),
+            median(pair.time), median(pair.yardstickTime), 1.15, false, runs,
+            QStringLiteral("bare frameless translucent window")});
     report({QStringLiteral("installer: peak memory at first frame"), QStringLiteral("MiB"),
-            median(mi), median(mb), 1.15, false, runs,
+            median(pair.peak), median(pair.yardstickPeak), 1.15, false, runs,
             QStringLiteral("bare frameless translucent window")});
 }
 
@@ -214,23 +229,14 @@ void launcher(const QString &build)
                              QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
     const QStringList launch = {folder.filePath(QStringLiteral("launcher"))};
     const QStringList bare = {build + QStringLiteral("/bench/bench-bareprogram")};
-    run(launch, env);
-    run(bare, env);
-    std::vector<double> tl, tb;
     const int runs = 15;
-    for (int i = 0; i < runs; ++i) {
-        const Run a = run(launch, env), b = run(bare, env);
-        checkStatus(a, "launcher");
-        checkStatus(b, "bare program");
-        tl.push_back(a.milliseconds);
-        tb.push_back(b.milliseconds);
-    }
+    const Pair pair = alternate(launch, "launcher", bare, "bare program", env, runs);
     if (!QFile::exists(folder.filePath(QStringLiteral("updateSelf.log")))) {
         std::fprintf(stderr, "bench: the launcher never started the self-updater\n");
         failedRun = true;
     }
     report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"),
-            median(tl), median(tb), 1.2, false, runs,
+            median(pair.time), median(pair.yardstickTime), 1.2, false, runs,
             QStringLiteral("bare program, same Qt libraries")});
 }
 
