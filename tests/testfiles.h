@@ -4,7 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <optional>
+#include <utility>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <stdlib.h>
@@ -29,6 +34,25 @@ inline void setEnvironment(const char *name, const QString &value)
 #else
     qputenv(name, QFile::encodeName(value));
 #endif
+}
+
+// Puts the named environment variables back as they are now, set or not, when the returned
+// guard goes out of scope: also when a check fails half-way.
+[[nodiscard]] inline auto keepEnvironment(std::initializer_list<const char *> names)
+{
+    std::vector<std::pair<const char *, std::optional<QByteArray>>> saved;
+    for (const char *name : names)
+        saved.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                     ? std::optional<QByteArray>(qgetenv(name))
+                                     : std::nullopt);
+    return qScopeGuard([saved] {
+        for (const auto &[name, value] : saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    });
 }
 
 // Whether a directory entry of that path exists, as the entry itself: QFile::exists() follows

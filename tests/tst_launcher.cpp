@@ -1,5 +1,6 @@
 #include "boxanswerer.h"
 #include "systemplatform.h"
+#include "testfiles.h"
 #include "updatelauncher.h"
 
 #include <QDir>
@@ -233,11 +234,10 @@ void tst_Launcher::missingSelfUpdaterFails()
     // One of that name elsewhere on the search path is not used instead.
     const QString plantedLog = QStringLiteral(SAMPLES) + u"/updateSelf.log"_s;
     QFile::remove(plantedLog);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QByteArray(SAMPLES) + QDir::listSeparator().toLatin1() + path);
+    const auto restore = keepEnvironment({"PATH"});
+    qputenv("PATH", QByteArray(SAMPLES) + QDir::listSeparator().toLatin1() + qgetenv("PATH"));
     BoxAnswerer box(QMessageBox::Ok);
     const int status = runLauncher();
-    qputenv("PATH", path);
     QCOMPARE(status, 1);
     QTest::qWait(300);
     QVERIFY(!QFile::exists(plantedLog));

@@ -303,15 +303,16 @@ void tst_RemovalWalk::foldersOfTheUsersProgramsAreProtected()
     const QString tools = root->filePath(u"tools/bin"_s);
     QVERIFY(QDir().mkpath(home));
     QVERIFY(QDir().mkpath(tools));
-    const QByteArray oldHome = qgetenv("HOME"), oldPath = qgetenv("PATH");
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("PATH", QFile::encodeName(tools) + ":" + oldPath);
-    const QStringList known = ProductFolder::wellKnownFolders();
-    // With HOME unset Qt takes "/" for home: the account's own home still counts.
-    qunsetenv("HOME");
-    const QStringList knownWithoutHome = ProductFolder::wellKnownFolders();
-    qputenv("HOME", oldHome);
-    qputenv("PATH", oldPath);
+    QStringList known, knownWithoutHome;
+    {
+        const auto restore = keepEnvironment({"HOME", "PATH"});
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("PATH", QFile::encodeName(tools) + ":" + qgetenv("PATH"));
+        known = ProductFolder::wellKnownFolders();
+        // With HOME unset Qt takes "/" for home: the account's own home still counts.
+        qunsetenv("HOME");
+        knownWithoutHome = ProductFolder::wellKnownFolders();
+    }
     for (const QString &folder :
          QStringList{tools, home + u"/.local/bin"_s, home + u"/bin"_s, home + u"/.local/state"_s,
                      home + u"/.cache"_s, u"/usr/games"_s, u"/usr/local/sbin"_s})
@@ -407,12 +408,11 @@ void tst_RemovalWalk::onlyProductFoldersAreEmptied()
         folder = root->path() + u"/"_s + folder;
     const QString home = root->filePath(u"home"_s);
     QVERIFY(QDir().mkpath(home + u"/Desktop"_s));
-    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = keepEnvironment({"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"});
     qputenv("HOME", QFile::encodeName(home));
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
     const bool decided = ProductFolder::mayBeEmptied(folder, ProductFolder::wellKnownFolders());
-    qputenv("HOME", oldHome);
     QCOMPARE(decided, allowed);
 }
 
@@ -425,10 +425,9 @@ void tst_RemovalWalk::linksToWellKnownFoldersAreSeenThrough()
     const QString home = root->filePath(u"home"_s);
     touch(home + u"/Documents/homework.txt"_s);
     QVERIFY(QFile::link(home, root->filePath(u"alias of home"_s)));
-    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = keepEnvironment({"HOME"});
     qputenv("HOME", QFile::encodeName(home));
     const QStringList known = ProductFolder::wellKnownFolders();
-    qputenv("HOME", oldHome);
     QVERIFY(!ProductFolder::mayBeEmptied(root->filePath(u"alias of home"_s), known));
     QVERIFY(!ProductFolder::mayBeEmptied(home + u"/Documents"_s, known));
     QVERIFY(ProductFolder::mayBeEmptied(home + u"/Documents/Zelvane"_s, known));

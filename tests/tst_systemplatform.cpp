@@ -170,9 +170,10 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
                                  root.filePath(u"xdg-open"_s)};
     for (const QString &tool : planted)
         writeScript(tool, "echo \"$0 $*\" >> \"" + QFile::encodeName(marker) + "\"");
+    const auto restore = keepEnvironment({"PATH"});
     const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
     QDir::setCurrent(root.path());
-    const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", "::/nowhere");
 
     touch(root.filePath(u"shortcut.lnk"_s));
@@ -185,8 +186,6 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
     QVERIFY(!platform().startHidden(u"xdg-open document.txt"_s));
     QVERIFY(!platform().startHidden(u"cmd /C \"document.txt\""_s));
 
-    qputenv("PATH", oldPath);
-    QDir::setCurrent(before);
     QTest::qWait(300);
     for (const QString &tool : planted)
         QFile::remove(tool);
@@ -197,7 +196,7 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
 
 void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
 {
-    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = keepEnvironment({"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"});
     qunsetenv("XDG_CONFIG_HOME");
     qputenv("XDG_DATA_HOME", "relative/data"); // ignored, as the XDG rules say
     for (const QByteArray &home : {QByteArray(), QByteArray("relative/home")}) {
@@ -212,9 +211,6 @@ void tst_SystemPlatform::unusableHomeMakesFoldersUnknown()
     // An absolute XDG folder does not need HOME.
     qputenv("XDG_CONFIG_HOME", "/somewhere/config");
     QCOMPARE(platform().folderPath(Platform::Folder::Startup), u"/somewhere/config/autostart"_s);
-    qputenv("HOME", oldHome);
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_DATA_HOME");
 }
 
 void tst_SystemPlatform::specialFoldersFollowXdgAndAreNotCreated()
@@ -222,6 +218,7 @@ void tst_SystemPlatform::specialFoldersFollowXdgAndAreNotCreated()
     QTemporaryDir root;
     const QByteArray home = QFile::encodeName(root.filePath(u"家"_s));
     QVERIFY(QDir().mkpath(root.filePath(u"家"_s)));
+    const auto restore = keepEnvironment({"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"});
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/cfg");
     qputenv("XDG_DATA_HOME", home + "/data");
@@ -291,8 +288,7 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     // never followed, and no file there is used at all.
     QTemporaryDir root;
     const QString name = u"ZelvaneTestLockPrivate%1"_s.arg(QCoreApplication::applicationPid());
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray oldTmp = qgetenv("TMPDIR");
+    const auto restore = keepEnvironment({"XDG_RUNTIME_DIR", "TMPDIR"});
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(root.path()));
     QVERIFY(QFile::link(root.filePath(u"created through the link"_s),
@@ -311,9 +307,6 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath(u"shared runtime"_s)));
     QVERIFY(!platform().holdSingleInstance(name)); // the same private lock as before: held already
     QVERIFY(!QFileInfo::exists(root.filePath(u"shared runtime/"_s + name + u".lock"_s)));
-
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-    qputenv("TMPDIR", oldTmp);
 }
 
 void tst_SystemPlatform::startedProgramsAreReaped()

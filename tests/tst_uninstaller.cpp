@@ -3,6 +3,7 @@
 #include "recordingplatform.h"
 #include "testfiles.h"
 #include "unok.h"
+#include "windowchecks.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,7 +41,6 @@ private slots:
 
 private:
     void startAndWaitForCompletion(MainWindow &window, int clicks = 1);
-    static QList<UnOk *> completionPages();
 
     RecordingPlatform *fake = nullptr;
     std::unique_ptr<QTemporaryDir> root;
@@ -71,18 +71,9 @@ void tst_Uninstaller::init()
 
 void tst_Uninstaller::cleanup()
 {
-    qDeleteAll(completionPages());
+    qDeleteAll(openWindows<UnOk>());
     setPlatform(nullptr);
     delete fake;
-}
-
-QList<UnOk *> tst_Uninstaller::completionPages()
-{
-    QList<UnOk *> pages;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *page = qobject_cast<UnOk *>(widget))
-            pages << page;
-    return pages;
 }
 
 void tst_Uninstaller::startAndWaitForCompletion(MainWindow &window, int clicks)
@@ -90,31 +81,15 @@ void tst_Uninstaller::startAndWaitForCompletion(MainWindow &window, int clicks)
     window.show();
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!completionPages().isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!openWindows<UnOk>().isEmpty(), 20000);
 }
 
 void tst_Uninstaller::mainForm()
 {
     MainWindow window;
-    QCOMPARE(window.objectName(), u"MainWindow"_s);
-    QCOMPARE(window.size(), QSize(570, 462));
-    QCOMPARE(window.windowFlags() & ~Qt::Window, Qt::FramelessWindowHint);
-    QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(window.windowTitle(), u"MainWindow"_s);
+    checkSkin(&window, "MainWindow", {570, 462}, Qt::FramelessWindowHint);
     QCOMPARE(window.styleSheet(), QString());
     QCOMPARE(window.centralWidget()->objectName(), u"centralWidget"_s);
-    QCOMPARE(
-        window.centralWidget()->styleSheet(),
-        QString(
-            u"#btnClose \n{\n\tborder:none;\n\tbackground-image: "
-            "url(:/new/prefix1/Images/close_1.png);\n}\n"
-            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
-            "#centralWidget\n{\n\tbackground-image: "
-            "url(:/new/prefix1/Images/022.png);\n\tbackground-color: rgba(0, 0,0, "
-            "0);\n\tborder:none;\n}\n"
-            "#btnNext \n{\n\tborder:none;\n\t\n\tbackground-image: "
-            "url(:/new/prefix1/Images/b-1.png);\n}\n"
-            "#btnNext:hover { \n\t\n\tbackground-image: url(:/new/prefix1/Images/b-2.png);\n}"_s));
     const QStringList order = {u"btnClose"_s, u"progressBar"_s, u"label"_s, u"btnNext"_s};
     const QList<QRect> geometry = {
         {485, 56, 58, 37}, {90, 420, 450, 13}, {90, 400, 91, 16}, {390, 270, 92, 41}};
@@ -133,26 +108,17 @@ void tst_Uninstaller::mainForm()
     QCOMPARE(child<QPushButton>(&window, "btnClose")->text(), QString());
     QCOMPARE(child<QPushButton>(&window, "btnNext")->accessibleName(), u"立即卸载"_s);
     QVERIFY(window.findChildren<QTimer *>().isEmpty()); // no timer before Start
+    checkLooks(&window);
 }
 
 void tst_Uninstaller::completionForm()
 {
     UnOk page;
-    QCOMPARE(page.objectName(), u"UnOk"_s);
-    QCOMPARE(page.size(), QSize(516, 424));
-    QCOMPARE(page.windowFlags() & ~Qt::Window, Qt::FramelessWindowHint);
-    QVERIFY(page.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(page.windowTitle(), u"MainWindow"_s);
+    checkSkin(&page, "UnOk", {516, 424}, Qt::FramelessWindowHint);
     QCOMPARE(page.centralWidget()->objectName(), u"centralwidget"_s);
-    QCOMPARE(
-        page.centralWidget()->styleSheet(),
-        QString(
-            u"#btnClose \n{\n\tborder:none;\n\tbackground-image: "
-            "url(:/new/prefix1/Images/close_1.png);\n}\n"
-            "#btnClose:hover { \n\tbackground-image: url(:/new/prefix1/Images/close_2.png);\n}\n"
-            "#centralwidget\n{\n\t\n\tbackground-image: url(:/new/prefix1/Images/tuichu.png);\n}"_s));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->geometry(), QRect(425, 18, 58, 36));
     QCOMPARE(child<QPushButton>(&page, "btnClose")->text(), QString());
+    checkLooks(&page);
 }
 
 void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
@@ -176,7 +142,7 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     window.show();
     QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton);
     QVERIFY(child<QLabel>(&window, "label")->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!completionPages().isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!openWindows<UnOk>().isEmpty(), 20000);
 
     QCOMPARE(fake->commands,
              QStringList{u"cmd /C rmdir /S /Q \""_s + programs + u"\\Zelvane2.0\""_s});
@@ -195,12 +161,12 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     QCOMPARE(values, expected);
     QCOMPARE(bar->value(), 100);
     QVERIFY(window.isHidden());
-    QCOMPARE(completionPages().size(), 1);
-    QVERIFY(completionPages().first()->isVisible());
+    QCOMPARE(openWindows<UnOk>().size(), 1);
+    QVERIFY(openWindows<UnOk>().first()->isVisible());
     for (QTimer *timer : window.findChildren<QTimer *>())
         QVERIFY(!timer->isActive());
     QTest::qWait(200);
-    QCOMPARE(completionPages().size(), 1);
+    QCOMPARE(openWindows<UnOk>().size(), 1);
     QCOMPARE(values.size(), 100);
     QVERIFY(fake->exits.isEmpty());
 }
@@ -215,7 +181,7 @@ void tst_Uninstaller::startClickedTwiceRunsOnce()
     QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton); // hidden by now
     QTest::qWait(300);
     QCOMPARE(fake->commands.size(), 1);
-    QCOMPARE(completionPages().size(), 1);
+    QCOMPARE(openWindows<UnOk>().size(), 1);
     QCOMPARE(window.findChildren<QTimer *>().size(), 1);
     QCOMPARE(values.size(), 100);
 }
@@ -234,13 +200,12 @@ void tst_Uninstaller::refusedFolderStillRemovesShortcuts()
     const QString folder = QDir::cleanPath(root->filePath(relativeFolder));
     touch(folder + u"/canary.txt"_s);
     fake->ownFolder = folder;
-    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = keepEnvironment({"HOME"});
     qputenv("HOME", QFile::encodeName(home));
     // The Desktop is told apart by the platform's answer, so it is refused even by its
     // Chinese name.
     MainWindow window;
     startAndWaitForCompletion(window);
-    qputenv("HOME", oldHome);
 
     QVERIFY(QFile::exists(folder + u"/canary.txt"_s));
     QVERIFY(QFile::exists(product + u"/uninstaller"_s));
@@ -248,7 +213,7 @@ void tst_Uninstaller::refusedFolderStillRemovesShortcuts()
     QVERIFY(!entryExists(desktop + u"/"_s + Product::shortcutName()));
     QVERIFY(!entryExists(startup + u"/"_s + Product::shortcutName()));
     QCOMPARE(fake->commands.size(), 1);
-    QVERIFY(completionPages().first()->isVisible());
+    QVERIFY(openWindows<UnOk>().first()->isVisible());
 }
 
 void tst_Uninstaller::unknownFoldersAreSkipped()
