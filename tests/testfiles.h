@@ -71,3 +71,22 @@ T *child(QObject *window, const char *name)
 {
     return window->findChild<T *>(QString::fromLatin1(name));
 }
+
+// A home folder as the uninstaller finds it after an installation: the product folder, the
+// Desktop under the given name, autostart and the applications menu where the XDG defaults put
+// them, and the product's shortcut on the Desktop and in autostart.
+struct InstalledHome
+{
+    QString home, product, desktop, startup, programs;
+
+    void layOut(const QString &homeFolder, const QString &desktopName, const QString &shortcut)
+    {
+        home = homeFolder;
+        product = home + QStringLiteral("/Zelvane2.0");
+        desktop = home + QLatin1Char('/') + desktopName;
+        startup = home + QStringLiteral("/.config/autostart");
+        programs = home + QStringLiteral("/.local/share/applications");
+        touch(desktop + QLatin1Char('/') + shortcut);
+        touch(startup + QLatin1Char('/') + shortcut);
+    }
+};

@@ -21,7 +21,7 @@ using namespace Qt::StringLiterals;
 
 // The uninstaller's windows on a real temporary product folder and real shortcut folders,
 // with a platform that records the commands instead of starting them.
-class tst_Uninstaller : public QObject
+class tst_Uninstaller : public QObject, private InstalledHome
 {
     Q_OBJECT
 
@@ -44,22 +44,16 @@ private:
 
     RecordingPlatform *fake = nullptr;
     std::unique_ptr<QTemporaryDir> root;
-    QString home, product, desktop, startup, programs;
 };
 
 void tst_Uninstaller::init()
 {
     root = std::make_unique<QTemporaryDir>();
-    home = root->filePath(u"home"_s);
-    product = home + u"/Zelvane2.0"_s;
-    desktop = home + u"/桌面"_s;
-    startup = home + u"/.config/autostart"_s;
-    programs = home + u"/.local/share/applications"_s;
-    const QString lnk = Product::shortcutName();
-    for (const QString &file : QStringList{
-             product + u"/uninstaller"_s, product + u"/lessons/第一课.txt"_s,
-             product + u"/paint/.settings"_s, desktop + u"/"_s + lnk, desktop + u"/homework.txt"_s,
-             startup + u"/"_s + lnk, programs + u"/Zelvane2.0/Zelvane.desktop"_s})
+    layOut(root->filePath(u"home"_s), u"桌面"_s, Product::shortcutName());
+    for (const QString &file :
+         QStringList{product + u"/uninstaller"_s, product + u"/lessons/第一课.txt"_s,
+                     product + u"/paint/.settings"_s, desktop + u"/homework.txt"_s,
+                     programs + u"/Zelvane2.0/Zelvane.desktop"_s})
         touch(file);
     fake = new RecordingPlatform;
     fake->ownFolder = product;
@@ -87,17 +81,12 @@ void tst_Uninstaller::startAndWaitForCompletion(MainWindow &window, int clicks)
 void tst_Uninstaller::mainForm()
 {
     MainWindow window;
-    checkSkin(&window, "MainWindow", {570, 462}, Qt::FramelessWindowHint);
+    checkForm(&window, "MainWindow", {570, 462}, Qt::FramelessWindowHint, "centralWidget",
+              {{"btnClose", "QPushButton", {485, 56, 58, 37}},
+               {"progressBar", "QProgressBar", {90, 420, 450, 13}},
+               {"label", "QLabel", {90, 400, 91, 16}},
+               {"btnNext", "QPushButton", {390, 270, 92, 41}}});
     QCOMPARE(window.styleSheet(), QString());
-    QCOMPARE(window.centralWidget()->objectName(), u"centralWidget"_s);
-    const QStringList order = {u"btnClose"_s, u"progressBar"_s, u"label"_s, u"btnNext"_s};
-    const QList<QRect> geometry = {
-        {485, 56, 58, 37}, {90, 420, 450, 13}, {90, 400, 91, 16}, {390, 270, 92, 41}};
-    const QObjectList children = window.centralWidget()->children();
-    for (int i = 0; i < order.size(); ++i) {
-        QCOMPARE(children.at(i)->objectName(), order.at(i));
-        QCOMPARE(qobject_cast<QWidget *>(children.at(i))->geometry(), geometry.at(i));
-    }
     auto *bar = child<QProgressBar>(&window, "progressBar");
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->minimum(), 0);
@@ -114,9 +103,8 @@ void tst_Uninstaller::mainForm()
 void tst_Uninstaller::completionForm()
 {
     UnOk page;
-    checkSkin(&page, "UnOk", {516, 424}, Qt::FramelessWindowHint);
-    QCOMPARE(page.centralWidget()->objectName(), u"centralwidget"_s);
-    QCOMPARE(child<QPushButton>(&page, "btnClose")->geometry(), QRect(425, 18, 58, 36));
+    checkForm(&page, "UnOk", {516, 424}, Qt::FramelessWindowHint, "centralwidget",
+              {{"btnClose", "QPushButton", {425, 18, 58, 36}}});
     QCOMPARE(child<QPushButton>(&page, "btnClose")->text(), QString());
     checkLooks(&page);
 }

@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 // The uninstaller as a process with the real platform, started from inside a product folder
 // in a sandbox of its own (HOME and XDG folders), clicked through as a user would.
-class tst_UninstallerProcess : public QObject
+class tst_UninstallerProcess : public QObject, private InstalledHome
 {
     Q_OBJECT
 
@@ -26,24 +26,20 @@ private:
     QStringList everything() const;
 
     std::unique_ptr<QTemporaryDir> sandbox;
-    QString home, product, desktop, startup, group, outside;
+    QString group, outside;
 };
 
 void tst_UninstallerProcess::init()
 {
     sandbox = std::make_unique<QTemporaryDir>();
-    home = sandbox->filePath(u"home"_s);
-    product = home + u"/Zelvane2.0"_s;
-    desktop = home + u"/Desktop"_s;
-    startup = home + u"/.config/autostart"_s;
-    group = home + u"/.local/share/applications/Zelvane2.0"_s;
+    layOut(sandbox->filePath(u"home"_s), u"Desktop"_s, Product::shortcutName());
+    group = programs + u"/Zelvane2.0"_s;
     outside = sandbox->filePath(u"outside"_s);
-    const QString lnk = Product::shortcutName();
-    for (const QString &file : QStringList{
-             product + u"/lessons/数学/第一课.txt"_s, product + u"/paint 🎨/palette.txt"_s,
-             product + u"/lessons/.settings"_s, desktop + u"/"_s + lnk, desktop + u"/drawing.png"_s,
-             startup + u"/"_s + lnk, group + u"/Zelvane.desktop"_s,
-             group + u"/sub/uninstall.desktop"_s, outside + u"/canary"_s})
+    for (const QString &file :
+         QStringList{product + u"/lessons/数学/第一课.txt"_s, product + u"/paint 🎨/palette.txt"_s,
+                     product + u"/lessons/.settings"_s, desktop + u"/drawing.png"_s,
+                     group + u"/Zelvane.desktop"_s, group + u"/sub/uninstall.desktop"_s,
+                     outside + u"/canary"_s})
         touch(file);
     QVERIFY(QFile::link(outside, product + u"/link to outside"_s));
     QVERIFY(QFile::copy(QStringLiteral(UNINSTALLDRIVER), product + u"/uninstaller"_s));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLayout>
+#include <QMainWindow>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -21,25 +22,38 @@ QList<W *> openWindows()
     return found;
 }
 
-// A skinned window as its form makes it: name, size, frame, see-through corners, title.
-inline void checkSkin(QWidget *window, const char *objectName, QSize size, Qt::WindowFlags flags)
+// One widget of a form: object name, class and geometry.
+struct FormWidget
+{
+    const char *name;
+    const char *className;
+    QRect geometry;
+};
+
+// A skinned window as its form makes it: name, size, frame, see-through corners, title; its
+// central widget by name, and the widgets on that, listed in the order the form makes them.
+inline void checkForm(QMainWindow *window, const char *objectName, QSize size,
+                      Qt::WindowFlags flags, const char *centralName,
+                      std::initializer_list<FormWidget> widgets)
 {
     QCOMPARE(window->objectName(), QString::fromLatin1(objectName));
     QCOMPARE(window->size(), size);
     QCOMPARE(window->windowFlags() & ~Qt::Window, flags);
     QVERIFY(window->testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(window->windowTitle(), QStringLiteral("MainWindow"));
-}
-
-// Object name, class, parent and geometry of one widget of a form.
-inline void checkWidget(QWidget *window, const char *name, const char *className,
-                        const char *parentName, QRect geometry)
-{
-    auto *widget = window->findChild<QWidget *>(QString::fromLatin1(name));
-    QVERIFY2(widget, name);
-    QCOMPARE(widget->metaObject()->className(), className);
-    QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(parentName));
-    QCOMPARE(widget->geometry(), geometry);
+    QWidget *central = window->centralWidget();
+    QCOMPARE(central->objectName(), QString::fromLatin1(centralName));
+    qsizetype previous = -1;
+    for (const FormWidget &expected : widgets) {
+        auto *widget = window->findChild<QWidget *>(QString::fromLatin1(expected.name));
+        QVERIFY2(widget, expected.name);
+        QCOMPARE(widget->metaObject()->className(), expected.className);
+        QCOMPARE(widget->parentWidget(), central);
+        QCOMPARE(widget->geometry(), expected.geometry);
+        const qsizetype made = central->children().indexOf(widget);
+        QVERIFY2(made > previous, expected.name);
+        previous = made;
+    }
 }
 
 // What the user sees of a window: every picture its style sheets name is there and dresses a
