@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
           fonts-noto-cjk xvfb xauth procps g++-mingw-w64-x86-64 wine wine64
-          xdotool imagemagick dpkg-dev)
+          xdotool imagemagick dpkg-dev clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
