@@ -48,12 +48,12 @@ endif()
 
 include(ZelvaneResources)
 
-# A program with a window of its own: a GUI-subsystem executable on Windows, with its icon,
-# version and manifest, and the application's version.
+# One of the programs: a GUI-subsystem executable on Windows (no console comes up, also for
+# the windowless launcher) with its icon, version and manifest; ZELVANE_VERSION for main().
 function(zelvane_program name)
     qt_add_executable(${name} ${ARGN})
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
-    target_compile_definitions(${name} PRIVATE ZELVANE_VERSION="${PROJECT_VERSION}")
+    target_compile_definitions(${name} PRIVATE ZELVANE_VERSION="${Zelvane_VERSION}")
     target_link_libraries(${name} PRIVATE zelvane_settings)
     if(WIN32)
         zelvane_windows_resources(${name})
