@@ -41,10 +41,14 @@ else()
         -Wformat=2
         $<$<BOOL:${ZELVANE_WERROR}>:-Werror>)
 endif()
+# How everything built for Windows links, also what takes none of the settings above (the
+# sample update libraries): one file each, nothing to ship beside it, the C and C++ runtimes
+# linked in, symbols stripped.
+add_library(zelvane_linking INTERFACE)
 if(MINGW)
-    # One file each, nothing to ship beside it: the C and C++ runtimes linked in, symbols stripped.
-    target_link_options(zelvane_settings INTERFACE -static $<$<CONFIG:Release,MinSizeRel>:-s>)
+    target_link_options(zelvane_linking INTERFACE -static $<$<CONFIG:Release,MinSizeRel>:-s>)
 endif()
+target_link_libraries(zelvane_settings INTERFACE zelvane_linking)
 
 include(ZelvaneResources)
 
