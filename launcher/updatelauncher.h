@@ -30,6 +30,6 @@ private:
 
     int &argc;
     char **argv;
-    QString result;                               // the library fills it
+    QString result = QStringLiteral("");          // empty, not null: the library may test isNull()
     std::unique_ptr<QApplication> ownApplication; // made only when a box must be shown
 };

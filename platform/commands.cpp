@@ -25,6 +25,15 @@ QString quotedInFolder(const QString &prefix, const QString &folder, const QStri
         return {};
     return prefix + QLatin1Char('"') + folder + QLatin1Char('\\') + name + QLatin1Char('"');
 }
+
+// cmd /C ""<folder>\<name>"": cmd drops the outer pair and runs the quoted path as one word.
+// With a single pair it keeps the quotes only for an executable file whose path holds none of
+// &<>()@^|, so a shortcut in "C:\Users\John Smith" would run "C:\Users\John".
+QString openInFolder(const QString &folder, const QString &name)
+{
+    const QString quoted = quotedInFolder(QString(), folder, name);
+    return quoted.isEmpty() ? QString() : QStringLiteral("cmd /C \"") + quoted + QLatin1Char('"');
+}
 } // namespace
 
 namespace Commands {
@@ -35,12 +44,12 @@ QString killSplash()
 
 QString runSetup(const QString &tmpFolder)
 {
-    return quotedInFolder(QStringLiteral("cmd /C "), tmpFolder, QStringLiteral("setup.exe"));
+    return openInFolder(tmpFolder, QStringLiteral("setup.exe"));
 }
 
 QString openFile(const QString &folder, const QString &name)
 {
-    return quotedInFolder(QStringLiteral("cmd /C "), folder, name);
+    return openInFolder(folder, name);
 }
 
 QString deleteFile(const QString &folder, const QString &name)

@@ -15,7 +15,9 @@ enum class Hidden
     Remove // rmdir /S: everything
 };
 
-void removeTree(const QString &path, Hidden hidden = Hidden::Keep);
+// True when nothing below `path` stays that the walk meant to remove (hidden entries it keeps,
+// and the running program's own file where the system keeps that, are meant to stay).
+bool removeTree(const QString &path, Hidden hidden = Hidden::Keep);
 
 // For tests: called with each folder's path after the folder is listed, before its entries
 // are acted on (the moment a swapped entry would be dangerous).

@@ -25,7 +25,11 @@ struct Walk
     dev_t device;
     std::uint64_t mount;
     bool keepHidden;
+    bool complete;    // nothing stays that the walk meant to remove
+    std::string path; // of the folder being walked, for the hook: one buffer for every level
+    int depth;
 };
+constexpr int deepest = 1000; // deeper than that stays: one descriptor is open a level
 
 // The mount an open folder lies on; 0 where the system cannot tell.
 std::uint64_t mountOf(int folder)
@@ -63,79 +67,91 @@ std::vector<std::string> list(int folder)
     return names;
 }
 
-// Empties the open folder `folder` (at `path`, for the hook); true when nothing stayed in it.
-bool emptyFolder(int folder, const std::string &path, const Walk &walk)
+bool emptyFolder(int folder, Walk &walk);
+
+// An entry the walk meant to remove stays.
+bool stays(Walk &walk)
+{
+    walk.complete = false;
+    return false;
+}
+
+// Removes the entry `name` of the open folder (a folder after its contents); true when it is
+// gone. What stays that the walk meant to remove marks the walk incomplete; a folder that
+// stays only for the hidden entries it holds does not.
+bool removeEntry(int folder, const std::string &name, Walk &walk)
+{
+    struct stat entry = {};
+    if (fstatat(folder, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT || stays(walk); // gone meanwhile is as good as removed
+    if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode))
+        return unlinkat(folder, name.c_str(), 0) == 0 || stays(walk);
+    if (!S_ISDIR(entry.st_mode) || entry.st_dev != walk.device || walk.depth >= deepest)
+        return stays(walk); // a socket, a pipe, a device, a mount, too deep: stays
+
+    const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (child < 0) {
+        // Swapped for a link or a file since fstatat: removed as that entry itself.
+        const bool swapped = errno == ELOOP || errno == ENOTDIR;
+        return (swapped && unlinkat(folder, name.c_str(), 0) == 0) || stays(walk);
+    }
+    const std::string::size_type above = walk.path.size();
+    walk.path.append(1, '/').append(name);
+    ++walk.depth;
+    const bool empty = emptyFolder(child, walk);
+    --walk.depth;
+    walk.path.resize(above);
+    close(child);
+    if (!empty)
+        return false;
+    return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || stays(walk);
+}
+
+// Empties the open folder `folder` (at walk.path, for the hook); true when nothing stayed in it.
+bool emptyFolder(int folder, Walk &walk)
 {
     if (!onWalkedMount(folder, walk))
-        return false; // a mount point stays with all it holds
+        return stays(walk); // a mount point stays with all it holds
     const std::vector<std::string> names = list(folder);
     if (listedHook)
-        listedHook(QFile::decodeName(path.c_str()));
+        listedHook(QFile::decodeName(walk.path.c_str()));
 
     bool empty = true;
     for (const std::string &name : names) {
-        if (walk.keepHidden && name[0] == '.') {
+        if (walk.keepHidden && name[0] == '.')
             empty = false;
-            continue;
-        }
-        struct stat entry = {};
-        if (fstatat(folder, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) // gone meanwhile is as good as removed
-                empty = false;
-            continue;
-        }
-        if (S_ISDIR(entry.st_mode)) {
-            if (entry.st_dev != walk.device) {
-                empty = false;
-                continue;
-            }
-            const int child =
-                openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (child < 0) {
-                // Swapped for a link or a file since fstatat: removed as that entry itself.
-                const bool swapped = errno == ELOOP || errno == ENOTDIR;
-                if (!swapped || unlinkat(folder, name.c_str(), 0) != 0)
-                    empty = false;
-                continue;
-            }
-            const bool childEmpty = emptyFolder(child, path + '/' + name, walk);
-            close(child);
-            if (!childEmpty || unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
-                empty = false;
-        } else if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode)) {
-            if (unlinkat(folder, name.c_str(), 0) != 0)
-                empty = false;
-        } else {
-            empty = false; // a socket, a pipe or a device stays
-        }
+        else if (!removeEntry(folder, name, walk))
+            empty = false;
     }
     return empty;
 }
 } // namespace
 
 namespace RemovalWalk {
-void removeTree(const QString &path, Hidden hidden)
+bool removeTree(const QString &path, Hidden hidden)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat entry = {};
     if (name.isEmpty() || lstat(name.constData(), &entry) != 0)
-        return;
-    if (!S_ISDIR(entry.st_mode)) {
-        if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode))
-            unlink(name.constData());
-        return;
-    }
+        return !name.isEmpty() && errno == ENOENT;
+    if (!S_ISDIR(entry.st_mode))
+        return (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode)) && unlink(name.constData()) == 0;
     const int folder = open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
-        return;
+        return false;
     struct stat opened = {};
-    const Walk walk = {fstat(folder, &opened) == 0 ? opened.st_dev : entry.st_dev, mountOf(folder),
-                       hidden == Hidden::Keep};
-    const bool empty = emptyFolder(folder, name.toStdString(), walk);
+    Walk walk = {fstat(folder, &opened) == 0 ? opened.st_dev : entry.st_dev,
+                 mountOf(folder),
+                 hidden == Hidden::Keep,
+                 true,
+                 name.toStdString(),
+                 0};
+    const bool empty = emptyFolder(folder, walk);
     close(folder);
     // This folder alone, and only when empty: never its parents, never a link put in its place.
     if (empty)
         rmdir(name.constData());
+    return walk.complete;
 }
 
 void setListedHook(void (*hook)(const QString &folder))

@@ -15,15 +15,15 @@ void relayListed(const std::wstring &folder)
 } // namespace
 
 namespace RemovalWalk {
-void removeTree(const QString &path, Hidden hidden)
+bool removeTree(const QString &path, Hidden hidden)
 {
     if (path.isEmpty())
-        return;
+        return false;
     // The walk itself is plain Win32 over handles (win32api.cpp); only the path is Qt's.
     const QString native =
         QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    Win32::removeTree(native.toStdWString(), hidden == Hidden::Keep,
-                      listedHook ? relayListed : nullptr);
+    return Win32::removeTree(native.toStdWString(), hidden == Hidden::Keep,
+                             listedHook ? relayListed : nullptr);
 }
 
 void setListedHook(void (*hook)(const QString &folder))

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -180,8 +181,16 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
     if (!programFile.isEmpty())
         return startDetached(programFile, words);
 
-    if (sameWord(program, "cmd") && words.size() >= 2 && sameWord(words.first(), "/C")) {
-        words.removeFirst();
+    // cmd reads what follows /C by its own quote rule, not by the usual splitting.
+    static const QRegularExpression cmdSwitch(QStringLiteral("^\\s*cmd\\s+/C(\\s.*)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch cmd = cmdSwitch.match(commandLine);
+    if (cmd.hasMatch()) {
+        words = splitWindowsCommandLine(cmdCommandText(cmd.captured(1), [](const QString &path) {
+            return isProgram(QFileInfo(posixPath(path)));
+        }));
+        if (words.isEmpty())
+            return false;
         const QString target = posixPath(words.last());
         if (!QDir::isAbsolutePath(target))
             return false; // never relative to the current folder

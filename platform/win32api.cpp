@@ -23,12 +23,15 @@ struct Walk
 {
     bool keepHidden;
     void (*listed)(const std::wstring &folder);
+    BY_HANDLE_FILE_INFORMATION self; // the running program's file, which Windows keeps
+    bool complete;                   // nothing remains that the walk meant to remove
 };
 constexpr int deepest = 1000; // deeper than that stays: the walk recurses once a level
 
-// With `forDeletion` the entry can be deleted through the handle; a folder that is some
-// process's current folder (the uninstaller's own, usually) only opens without it.
-HANDLE openRelative(HANDLE folder, const std::wstring &name, bool forDeletion)
+// Opens `name` in the open folder as itself; an empty name opens the folder once more.
+// No read access: a file held open by another program without read sharing still opens.
+HANDLE openRelative(HANDLE folder, const std::wstring &name, ACCESS_MASK access,
+                    NTSTATUS *result = nullptr)
 {
     UNICODE_STRING text;
     text.Buffer = const_cast<PWSTR>(name.c_str());
@@ -37,13 +40,13 @@ HANDLE openRelative(HANDLE folder, const std::wstring &name, bool forDeletion)
     InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK status = {};
     HANDLE handle = nullptr;
-    const ACCESS_MASK access =
-        (forDeletion ? DELETE : 0) | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
-    const NTSTATUS result =
-        NtCreateFile(&handle, access, &object, &status, nullptr, 0,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+    const NTSTATUS opened =
+        NtCreateFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &object, &status,
+                     nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                      FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
-    return result >= 0 ? handle : nullptr;
+    if (result)
+        *result = opened;
+    return opened >= 0 ? handle : nullptr;
 }
 
 std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
@@ -68,28 +71,54 @@ std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
     return entries;
 }
 
-// Marks an open entry for deletion: it goes when its last handle closes.
+// Deletes an open entry. POSIX semantics where the system has them (Windows 10 1607 on): the
+// name goes at once, also while another program holds the file open, so the folder above it
+// can go too. Elsewhere the entry goes when its last handle closes.
 bool deleteOpen(HANDLE entry)
 {
+    struct
+    {
+        DWORD flags;
+    } now = {0x1 | 0x2}; // FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS
+    const auto dispositionEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21); // FileDispositionInfoEx
+    if (SetFileInformationByHandle(entry, dispositionEx, &now, sizeof(now)))
+        return true;
     FILE_DISPOSITION_INFO disposition = {TRUE};
     return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition))
            != 0;
 }
 
-// Removes the open entry (its contents first, for a folder); true when it is gone.
-bool removeOpenEntry(HANDLE entry, const std::wstring &path, const Walk &walk, int depth)
+bool sameFile(const BY_HANDLE_FILE_INFORMATION &a, HANDLE entry)
+{
+    BY_HANDLE_FILE_INFORMATION b = {};
+    return GetFileInformationByHandle(entry, &b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
+           && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Removes the open entry (its contents first, for a folder); true when it is gone. Whatever
+// stays that the walk meant to remove marks the walk incomplete.
+bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int depth)
 {
     FILE_BASIC_INFO about = {};
     if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &about, sizeof(about)))
         return false;
     if (about.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return deleteOpen(entry); // the link, junction or mount point itself
-    if (!(about.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return !(about.FileAttributes & FILE_ATTRIBUTE_READONLY) && deleteOpen(entry);
-    if (depth >= deepest)
+    if (!(about.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!(about.FileAttributes & FILE_ATTRIBUTE_READONLY) && deleteOpen(entry))
+            return true;
+        if (!sameFile(walk.self, entry)) // the running program's own file is meant to stay
+            walk.complete = false;
         return false;
+    }
+    HANDLE folder =
+        depth < deepest ? openRelative(entry, std::wstring(), FILE_LIST_DIRECTORY) : nullptr;
+    if (!folder) {
+        walk.complete = false;
+        return false;
+    }
 
-    const auto entries = listFolder(entry);
+    const auto entries = listFolder(folder);
     if (walk.listed)
         walk.listed(path);
     bool empty = true;
@@ -98,16 +127,29 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, const Walk &walk, i
             empty = false;
             continue;
         }
-        HANDLE child = openRelative(entry, name, true);
+        NTSTATUS status = 0;
+        HANDLE child = openRelative(folder, name, DELETE, &status);
         if (!child) // in use as a current folder: it can still be emptied, and then stays
-            child = openRelative(entry, name, false);
+            child = openRelative(folder, name, 0, &status);
+        if (!child && status == static_cast<NTSTATUS>(0xC0000034L))
+            continue; // STATUS_OBJECT_NAME_NOT_FOUND: gone meanwhile, as good as removed
         const bool removed = child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1);
         if (child)
             CloseHandle(child); // a child marked for deletion goes now, before its folder
-        if (!removed)
+        if (!removed) {
             empty = false;
+            if (!child)
+                walk.complete = false;
+        }
     }
-    return empty && deleteOpen(entry);
+    CloseHandle(folder);
+    if (!empty)
+        return false;
+    if (deleteOpen(entry))
+        return true;
+    if (depth > 0) // an emptied folder that stays; the walked folder itself is the caller's
+        walk.complete = false;
+    return false;
 }
 } // namespace
 
@@ -173,7 +215,7 @@ std::wstring profileFolder()
     return std::wstring(path);
 }
 
-std::wstring programFolder()
+std::wstring programFile()
 {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
@@ -181,13 +223,17 @@ std::wstring programFolder()
             GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return std::wstring();
-        if (length < path.size()) {
-            const std::wstring file(path.data(), length);
-            const std::wstring::size_type slash = file.find_last_of(L"\\/");
-            return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
-        }
+        if (length < path.size())
+            return std::wstring(path.data(), length);
         path.resize(path.size() * 2); // a long path: try again with more room
     }
+}
+
+std::wstring programFolder()
+{
+    const std::wstring file = programFile();
+    const std::wstring::size_type slash = file.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
 }
 
 void sleep(unsigned milliseconds)
@@ -212,13 +258,13 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
                 MB_OK | (warning ? MB_ICONWARNING : MB_ICONERROR));
 }
 
-void removeTree(const std::wstring &path, bool keepHidden,
+bool removeTree(const std::wstring &path, bool keepHidden,
                 void (*listed)(const std::wstring &folder))
 {
     // The uninstaller's folder is usually its current folder, which opens only without DELETE.
     HANDLE root = INVALID_HANDLE_VALUE;
     for (const DWORD deletion : {static_cast<DWORD>(DELETE), 0UL}) {
-        root = CreateFileW(path.c_str(), deletion | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY,
+        root = CreateFileW(path.c_str(), deletion | FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                            nullptr);
@@ -226,9 +272,19 @@ void removeTree(const std::wstring &path, bool keepHidden,
             break;
     }
     if (root == INVALID_HANDLE_VALUE)
-        return;
-    removeOpenEntry(root, path, Walk{keepHidden, listed}, 0);
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    Walk walk = {keepHidden, listed, {}, true};
+    const std::wstring self = programFile();
+    HANDLE own = CreateFileW(self.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (own != INVALID_HANDLE_VALUE) {
+        GetFileInformationByHandle(own, &walk.self);
+        CloseHandle(own);
+    }
+    removeOpenEntry(root, path, walk, 0);
     CloseHandle(root);
+    return walk.complete;
 }
 
 bool holdNamedMutex(const std::wstring &name)

@@ -26,7 +26,8 @@ std::wstring folderPath(Folder folder);
 // The user's profile folder as the system knows it (not USERPROFILE); empty when unknown.
 std::wstring profileFolder();
 
-// The folder of the running program's executable, without a trailing backslash.
+// The running program's executable, and its folder without a trailing backslash.
+std::wstring programFile();
 std::wstring programFolder();
 
 void sleep(unsigned milliseconds);
@@ -41,8 +42,10 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
 // relative to its folder's open handle as itself (a link, junction or mount point is never
 // followed, and is removed as itself), read-only files and what cannot be removed staying,
 // hidden entries too when `keepHidden`. `listed` is called with each folder's path after the
-// folder is listed, before its entries are opened.
-void removeTree(const std::wstring &path, bool keepHidden,
+// folder is listed, before its entries are opened. True when nothing below `path` stays that
+// the walk meant to remove: hidden entries it keeps and the running program's own file, which
+// Windows does not let go, are meant to stay.
+bool removeTree(const std::wstring &path, bool keepHidden,
                 void (*listed)(const std::wstring &folder));
 
 // Creates the named mutex and keeps it for the rest of the process's life.

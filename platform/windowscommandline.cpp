@@ -1,5 +1,7 @@
 #include "windowscommandline.h"
 
+#include <algorithm>
+
 namespace {
 bool isBlank(QChar c)
 {
@@ -72,4 +74,28 @@ QStringList splitWindowsCommandLine(const QString &commandLine)
         arguments << argument;
     }
     return arguments;
+}
+
+QString cmdCommandText(const QString &afterSwitch,
+                       const std::function<bool(const QString &)> &isExecutableFile)
+{
+    QString text = afterSwitch;
+    while (!text.isEmpty() && isBlank(text.front()))
+        text.remove(0, 1);
+    const qsizetype first = text.indexOf(QLatin1Char('"'));
+    const qsizetype last = text.lastIndexOf(QLatin1Char('"'));
+    if (text.count(QLatin1Char('"')) == 2) {
+        const QString inside = text.mid(first + 1, last - first - 1);
+        const bool special = std::any_of(inside.begin(), inside.end(), [](QChar c) {
+            return QStringView(u"&<>()@^|").contains(c);
+        });
+        const bool blank = std::any_of(inside.begin(), inside.end(), isBlank);
+        if (!special && blank && isExecutableFile(inside))
+            return text;
+    }
+    if (!text.startsWith(QLatin1Char('"')))
+        return text;
+    if (last == 0)
+        return text.mid(1);
+    return text.mid(1, last - 1) + text.mid(last + 1);
 }

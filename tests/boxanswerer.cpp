@@ -24,6 +24,8 @@ void BoxAnswerer::poll()
     defaultButton =
         box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
     parent = box->parentWidget();
+    if (whenSeen)
+        whenSeen();
     if (answer == QMessageBox::NoButton)
         QTest::keyClick(box, Qt::Key_Escape);
     else

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 // Waits for the next message box to come up, remembers what it showed and answers it
 // with a button, or dismisses it with Escape when no button is given.
 class BoxAnswerer : public QObject
@@ -20,6 +22,7 @@ public:
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QWidget *parent = nullptr;
+    std::function<void()> whenSeen; // called while the box is up
 
 private:
     void poll();

@@ -12,6 +12,8 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
+#include <windows.h>
+
 #include <stdlib.h>
 #endif
 
@@ -23,6 +25,19 @@ inline void touch(const QString &file)
     QDir().mkpath(QFileInfo(file).path());
     QFile f(file);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(file));
+}
+
+// Makes an entry hidden as the system sees it: a dot name elsewhere, the hidden attribute on
+// Windows (where Wine, but not Windows, also takes a dot name for hidden).
+inline void markHidden(const QString &entry)
+{
+#ifdef Q_OS_WIN
+    const std::wstring native = QDir::toNativeSeparators(entry).toStdWString();
+    QVERIFY(SetFileAttributesW(native.c_str(),
+                               GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
+#else
+    QVERIFY(QFileInfo(entry).fileName().startsWith(u'.'));
+#endif
 }
 
 // Sets an environment variable to a text, as the programs read it back (wide on Windows, where

@@ -1,6 +1,9 @@
 #include "commands.h"
+#include "systemplatform.h"
+#include "testfiles.h"
 #include "windowscommandline.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,6 +17,9 @@ private slots:
     void formats_data();
     void formats();
     void missingFolderGivesNoCommand();
+    void cmdRunsOnePath_data();
+    void cmdRunsOnePath();
+    void systemRunsOnePath();
     void split_data();
     void split();
 };
@@ -27,22 +33,15 @@ void tst_Commands::formats_data()
     QTest::newRow("splash") << Commands::killSplash()
                             << QStringLiteral("taskkill /IM loding.exe /F");
     QTest::newRow("setup") << Commands::runSetup(QStringLiteral("C:\\Temp"))
-                           << QStringLiteral("cmd /C \"C:\\Temp\\setup.exe\"");
-    QTest::newRow("setup, blanks in TMP")
-        << Commands::runSetup(
-               QStringLiteral("C:\\Documents and Settings\\kid\\Local Settings\\Temp"))
-        << QStringLiteral(
-               "cmd /C \"C:\\Documents and Settings\\kid\\Local Settings\\Temp\\setup.exe\"");
-    QTest::newRow("setup, Chinese TMP")
-        << Commands::runSetup(QStringLiteral("C:\\用户\\小明\\临时"))
-        << QStringLiteral("cmd /C \"C:\\用户\\小明\\临时\\setup.exe\"");
+                           << QStringLiteral("cmd /C \"\"C:\\Temp\\setup.exe\"\"");
     QTest::newRow("setup, long TMP, no limit")
         << Commands::runSetup(QStringLiteral("C:\\") + QString(400, QLatin1Char('x')))
-        << QStringLiteral("cmd /C \"C:\\") + QString(400, QLatin1Char('x'))
-               + QStringLiteral("\\setup.exe\"");
+        << QStringLiteral("cmd /C \"\"C:\\") + QString(400, QLatin1Char('x'))
+               + QStringLiteral("\\setup.exe\"\"");
     QTest::newRow("open shortcut")
         << Commands::openFile(QStringLiteral("C:\\Users\\小明\\Desktop"), lnk)
-        << QStringLiteral("cmd /C \"C:\\Users\\小明\\Desktop\\Zelvane儿童电脑操作系统2.0.lnk\"");
+        << QStringLiteral(
+               "cmd /C \"\"C:\\Users\\小明\\Desktop\\Zelvane儿童电脑操作系统2.0.lnk\"\"");
     QTest::newRow("delete shortcut")
         << Commands::deleteFile(QStringLiteral("C:\\Start Menu\\Programs\\Startup"), lnk)
         << QStringLiteral("cmd /C del /Q /F \"C:\\Start "
@@ -73,6 +72,68 @@ void tst_Commands::missingFolderGivesNoCommand()
     QVERIFY(Commands::openFile(QString(), Product::shortcutName()).isEmpty());
     QVERIFY(Commands::deleteFile(QString(), Product::shortcutName()).isEmpty());
     QVERIFY(Commands::removeFolder(QString(), Product::groupName()).isEmpty());
+}
+
+void tst_Commands::cmdRunsOnePath_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<QStringList>("runs");
+    // cmd /?: the quotes after /C stay only if there are exactly two, with a blank and none of
+    // &<>()@^| between them, around an executable file's name; else a leading quote and the
+    // last quote go. Whatever the folder holds, cmd must run the one whole path.
+    const QString lnk = Product::shortcutName();
+    const QString folders[] = {
+        u"C:\\Users\\John Smith\\Desktop"_s, u"C:\\Users\\j\\OneDrive - Company\\Desktop"_s,
+        u"C:\\Users\\小明 王\\桌面"_s,       u"C:\\Users\\A&B\\Desktop"_s,
+        u"C:\\Users\\x^y (2)\\Desktop"_s,    u"C:\\NoBlank\\Desktop"_s};
+    for (const QString &folder : folders) {
+        QTest::addRow("shortcut in %s", qPrintable(folder))
+            << Commands::openFile(folder, lnk) << false << QStringList{folder + u'\\' + lnk};
+        QTest::addRow("setup in %s", qPrintable(folder))
+            << Commands::runSetup(folder) << true << QStringList{folder + u"\\setup.exe"_s};
+    }
+    QTest::newRow("del keeps its quotes")
+        << Commands::deleteFile(folders[3], lnk) << false
+        << QStringList{u"del"_s, u"/Q"_s, u"/F"_s, folders[3] + u'\\' + lnk};
+    QTest::newRow("rmdir keeps its quotes")
+        << Commands::removeFolder(folders[0], Product::groupName()) << false
+        << QStringList{u"rmdir"_s, u"/S"_s, u"/Q"_s, folders[0] + u"\\Zelvane2.0"_s};
+}
+
+void tst_Commands::cmdRunsOnePath()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, executable);
+    QFETCH(QStringList, runs);
+    QVERIFY(command.startsWith(u"cmd /C "_s));
+    const QString text =
+        cmdCommandText(command.mid(6), [executable](const QString &) { return executable; });
+    QCOMPARE(splitWindowsCommandLine(text), runs);
+}
+
+void tst_Commands::systemRunsOnePath()
+{
+    // The system's own cmd (Wine's on Linux hosts, or the stand-in here) runs a file in a
+    // folder whose name holds a blank and cmd's special characters.
+    QTemporaryDir root;
+    const QString folder = root.filePath(u"a & b (c) ^d 中文"_s);
+    QVERIFY(QDir().mkpath(folder));
+#ifdef Q_OS_WIN
+    const QString script = u"x.bat"_s;
+    const QByteArray body = "@echo ran> \"%~dp0ran.txt\"\r\n";
+#else
+    const QString script = u"x.sh"_s;
+    const QByteArray body = "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran.txt\"\n";
+#endif
+    QFile file(folder + u'/' + script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(body);
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    SystemPlatform system;
+    QVERIFY(system.startHidden(Commands::openFile(QDir::toNativeSeparators(folder), script)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + u"/ran.txt"_s), 20000);
 }
 
 void tst_Commands::split_data()

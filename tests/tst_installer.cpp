@@ -112,9 +112,9 @@ void tst_Installer::nextShowsProgressThenStartsSetup_data()
     QTest::addColumn<bool>("unset");
     QTest::addColumn<QString>("command");
     QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false
-                            << u"cmd /C \"/tmp/my temp dir\\setup.exe\""_s;
+                            << u"cmd /C \"\"/tmp/my temp dir\\setup.exe\"\""_s;
     QTest::newRow("Chinese") << u"/tmp/临时 文件"_s.toUtf8() << false
-                             << u"cmd /C \"/tmp/临时 文件\\setup.exe\""_s;
+                             << u"cmd /C \"\"/tmp/临时 文件\\setup.exe\"\""_s;
     QTest::newRow("empty: nothing started") << QByteArray() << false << QString();
     QTest::newRow("unset: nothing started") << QByteArray() << true << QString();
 }
@@ -316,7 +316,7 @@ void tst_Installer::finishButton_data()
     QTest::addColumn<bool>("run");
     QTest::addColumn<bool>("runAll");
     QTest::addColumn<QStringList>("commands");
-    const QString open = u"cmd /C \""_s + desktop + u"\\Zelvane儿童电脑操作系统2.0.lnk\""_s;
+    const QString open = u"cmd /C \"\""_s + desktop + u"\\Zelvane儿童电脑操作系统2.0.lnk\"\""_s;
     const QString remove =
         u"cmd /C del /Q /F \""_s + startup + u"\\Zelvane儿童电脑操作系统2.0.lnk\""_s;
     QTest::newRow("both ticked") << true << true << QStringList{open};

@@ -138,7 +138,7 @@ void tst_Launcher::startsSelfUpdaterWithPath()
     BoxAnswerer noBox(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0);
     QCOMPARE(readLog(u"orvixupdate.log"_s),
-             u"called app=%1 args=launcher|--quiet"_s.arg(libraryShares));
+             u"called app=%1 result=empty args=launcher|--quiet"_s.arg(libraryShares));
     // Started by its own path, in the system's own spelling.
     QCOMPARE(testPlatform.startedProgram,
              QDir::toNativeSeparators(folder->filePath(u"updateSelf.exe"_s)));

@@ -103,7 +103,7 @@ void tst_LauncherProcess::silentPathsMakeNoGuiApplication()
     QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
     QCOMPARE(launcher->exitCode(), 0);
     QCOMPARE(read(folder + u"/orvixupdate.log"_s),
-             QString(u"called app=no args="_s + folder + u"/launcher|--from|test"_s));
+             QString(u"called app=no result=empty args="_s + folder + u"/launcher|--from|test"_s));
     if (updates)
         QTRY_COMPARE_WITH_TIMEOUT(read(folder + u"/updateSelf.log"_s), zup, 10000);
     else

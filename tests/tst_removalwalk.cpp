@@ -51,20 +51,7 @@ private:
         return product + u"/"_s + relative;
     }
     static QStringList contents(const QString &folder);
-    // Hidden as the system sees it: a dot name elsewhere, the hidden attribute on Windows.
-    static void hide(const QString &entry);
 };
-
-void tst_RemovalWalk::hide(const QString &entry)
-{
-#ifdef Q_OS_WIN
-    const std::wstring native = QDir::toNativeSeparators(entry).toStdWString();
-    QVERIFY(SetFileAttributesW(native.c_str(),
-                               GetFileAttributesW(native.c_str()) | FILE_ATTRIBUTE_HIDDEN));
-#else
-    QVERIFY(QFileInfo(entry).fileName().startsWith(u'.'));
-#endif
-}
 
 void tst_RemovalWalk::init()
 {
@@ -116,8 +103,8 @@ void tst_RemovalWalk::hiddenEntriesStayWithTheirFolders()
     touch(path(u"lessons/other.txt"_s));
     touch(path(u".hidden folder/inside.txt"_s));
     touch(path(u"paint/palette.txt"_s));
-    hide(path(u"lessons/deep/.settings"_s));
-    hide(path(u".hidden folder"_s));
+    markHidden(path(u"lessons/deep/.settings"_s));
+    markHidden(path(u".hidden folder"_s));
 
     RemovalWalk::removeTree(product);
     QCOMPARE(contents(product),

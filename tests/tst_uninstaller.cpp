@@ -1,3 +1,4 @@
+#include "boxanswerer.h"
 #include "commands.h"
 #include "mainwindow.h"
 #include "recordingplatform.h"
@@ -17,6 +18,13 @@
 #include <QTest>
 #include <QTimer>
 
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 // The uninstaller's windows on a real temporary product folder and real shortcut folders,
@@ -32,6 +40,7 @@ private slots:
     void mainForm();
     void completionForm();
     void runRemovesAtFifteenThenCompletes();
+    void whatRemainsIsToldBeforeCompletion();
     void startClickedTwiceRunsOnce();
     void refusedFolderStillRemovesShortcuts_data();
     void refusedFolderStillRemovesShortcuts();
@@ -55,6 +64,7 @@ void tst_Uninstaller::init()
                      product + u"/paint/.settings"_s, desktop + u"/homework.txt"_s,
                      programs + u"/Zelvane2.0/Zelvane.desktop"_s})
         touch(file);
+    markHidden(product + u"/paint/.settings"_s);
     fake = new RecordingPlatform;
     fake->ownFolder = product;
     fake->folders = {{Platform::Folder::Desktop, desktop},
@@ -127,10 +137,12 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
         startupShortcutStill = entryExists(startup + u"/"_s + lnk);
     };
 
+    BoxAnswerer noBox;
     window.show();
     QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton);
     QVERIFY(child<QLabel>(&window, "label")->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!openWindows<UnOk>().isEmpty(), 20000);
+    QVERIFY2(!noBox.seen, qPrintable(noBox.text)); // everything it meant to remove went
 
     QCOMPARE(fake->commands,
              QStringList{u"cmd /C rmdir /S /Q \""_s + programs + u"\\Zelvane2.0\""_s});
@@ -156,6 +168,61 @@ void tst_Uninstaller::runRemovesAtFifteenThenCompletes()
     QTest::qWait(200);
     QCOMPARE(openWindows<UnOk>().size(), 1);
     QCOMPARE(values.size(), 100);
+    QVERIFY(fake->exits.isEmpty());
+}
+
+// A product file the uninstaller may not delete: held open without delete sharing on Windows;
+// elsewhere immutable (as root) or in a folder it may not write to. Undone when the guard goes.
+static auto undeletable(const QString &file)
+{
+#ifdef Q_OS_WIN
+    HANDLE held =
+        CreateFileW(QDir::toNativeSeparators(file).toStdWString().c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    return qScopeGuard([held] { CloseHandle(held); });
+#else
+    const QByteArray name = QFile::encodeName(file);
+    const int fd = open(name.constData(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    const bool immutable = geteuid() == 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                           && (flags |= FS_IMMUTABLE_FL, ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    const QString folder = QFileInfo(file).path();
+    if (!immutable)
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return qScopeGuard([=]() mutable {
+        flags &= ~FS_IMMUTABLE_FL;
+        if (immutable)
+            ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        close(fd);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner);
+    });
+#endif
+}
+
+void tst_Uninstaller::whatRemainsIsToldBeforeCompletion()
+{
+    const QString held = product + u"/lessons/第一课.txt"_s;
+    const auto release = undeletable(held);
+    MainWindow window;
+    BoxAnswerer answerer(QMessageBox::Ok);
+    bool completionFirst = true;
+    answerer.whenSeen = [&] { completionFirst = !openWindows<UnOk>().isEmpty(); };
+    startAndWaitForCompletion(window);
+    if (!QFile::exists(held))
+        QSKIP("nothing here can keep a file from being removed");
+
+    QVERIFY(QFile::exists(held));
+    QVERIFY(answerer.seen);
+    QVERIFY(!completionFirst);
+    QCOMPARE(answerer.icon, QMessageBox::Warning);
+    QCOMPARE(answerer.parent, &window);
+    QVERIFY2(answerer.text.contains(QDir::toNativeSeparators(product)), qPrintable(answerer.text));
+    QVERIFY(answerer.text.contains(u"未能删除"_s));
+    // The rest went, the run went on to its end as always.
+    QVERIFY(!QFile::exists(product + u"/uninstaller"_s));
+    QVERIFY(!entryExists(desktop + u"/"_s + Product::shortcutName()));
+    QCOMPARE(fake->commands.size(), 1);
     QVERIFY(fake->exits.isEmpty());
 }
 

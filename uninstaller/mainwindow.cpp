@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -57,6 +58,8 @@ void MainWindow::Mystart()
     if (progressCount <= 100)
         return;
     progressTimer->stop();
+    if (!remainsIn.isEmpty())
+        tellWhatRemains();
     hide();
     auto *done = new UnOk; // lives until the process ends
     done->show();
@@ -66,8 +69,9 @@ void MainWindow::removeProduct()
 {
     const QString productFolder = platform().programFolder();
     // Never empty a folder that is not the product's own, such as the home folder.
-    if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders()))
-        RemovalWalk::removeTree(productFolder);
+    if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders())
+        && !RemovalWalk::removeTree(productFolder))
+        remainsIn << productFolder;
     removeShortcut(Platform::Folder::Desktop);
     platform().startHidden(
         Commands::removeFolder(platform().folderPath(Platform::Folder::Programs), groupFolderName));
@@ -79,5 +83,23 @@ void MainWindow::removeShortcut(Platform::Folder folder)
     const QString path = platform().folderPath(folder);
     if (path.isEmpty())
         return; // not "/<shortcut>" at the root of the drive
-    QFile::remove(QDir(path).absolutePath() + QLatin1Char('/') + lnkName);
+    const QString shortcut = QDir(path).absolutePath() + QLatin1Char('/') + lnkName;
+    if (QFile::remove(shortcut))
+        return;
+    const QFileInfo entry(shortcut);
+    if (entry.exists() || entry.isSymLink())
+        remainsIn << path;
+}
+
+void MainWindow::tellWhatRemains()
+{
+    // Access denied or files in use: the user should not take the run for a full removal.
+    QStringList folders;
+    for (const QString &folder : std::as_const(remainsIn))
+        folders << QDir::toNativeSeparators(folder);
+    QMessageBox::warning(this, tr("卸载未完成"),
+                         tr("有些文件未能删除，它们仍在：\n\n%1\n\n"
+                            "请关闭正在使用这些文件的程序，然后手动删除它们。")
+                             .arg(folders.join(QLatin1Char('\n'))),
+                         QMessageBox::Ok, QMessageBox::NoButton);
 }

@@ -31,10 +31,12 @@ private slots:
 private:
     void removeProduct();
     void removeShortcut(Platform::Folder folder);
+    void tellWhatRemains();
 
     Ui::MainWindow *ui;
     QTimer *progressTimer = nullptr; // made by the first Start click
     int progressCount = 0;           // the next value of the bar
     const QString lnkName;
     const QString groupFolderName;
+    QStringList remainsIn; // folders still holding what the removal could not remove
 };

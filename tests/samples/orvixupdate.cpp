@@ -61,8 +61,9 @@ void run(int argc, char **argv, QString *result)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     note(folder,
-         QStringLiteral("called app=%1 args=%2")
+         QStringLiteral("called app=%1 result=%2 args=%3")
              .arg(QCoreApplication::instance() ? QStringLiteral("yes") : QStringLiteral("no"),
+                  result->isNull() ? QStringLiteral("null") : QStringLiteral("empty"),
                   arguments.join(QLatin1Char('|'))));
 #if defined(ORVIX_SLOW)
     QThread::sleep(3);

@@ -160,7 +160,8 @@ void removalWalk()
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     SetCurrentDirectoryW(product.c_str());
-    Win32::removeTree(product, true, [](const std::wstring &) { ++listings; });
+    const bool complete =
+        Win32::removeTree(product, true, [](const std::wstring &) { ++listings; });
     SetCurrentDirectoryW(before);
     check(!exists(product + L"\\a.txt") && !exists(product + L"\\paint")
               && !exists(product + L"\\课程\\深"),
@@ -168,7 +169,31 @@ void removalWalk()
     check(exists(product + L"\\课程\\settings") && exists(product + L"\\ro.dat"),
           "a hidden and a read-only file stay");
     check(listings == 4, "each folder is reported once listed");
+    check(!complete, "the read-only file that stays makes the walk incomplete");
     SetFileAttributesW((product + L"\\ro.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A file another program holds open without read sharing still goes: at once where the
+    // system has POSIX deletion (and its folder with it), else when its holder lets go. One
+    // held without delete sharing stays, and the walk says so.
+    for (const wchar_t *folder : {L"\\held", L"\\locked"})
+        CreateDirectoryW((product + folder).c_str(), nullptr);
+    writeFile(product + L"\\held\\in use.txt");
+    writeFile(product + L"\\locked\\in use.txt");
+    HANDLE held = CreateFileW((product + L"\\held\\in use.txt").c_str(), GENERIC_WRITE,
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE locked =
+        CreateFileW((product + L"\\locked\\in use.txt").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    check(held != INVALID_HANDLE_VALUE && locked != INVALID_HANDLE_VALUE, "two files held open");
+    const bool withLocked = Win32::removeTree(product, true, nullptr);
+    CloseHandle(held);
+    CloseHandle(locked);
+    check(!exists(product + L"\\held\\in use.txt"),
+          "a file held open with delete sharing only is removed");
+    check(exists(product + L"\\locked\\in use.txt") && !withLocked,
+          "one held without delete sharing stays: incomplete");
+    check(Win32::removeTree(product, true, nullptr), "once it is free, the walk is complete");
+    check(exists(product + L"\\课程\\settings"), "hidden entries stay in a complete walk");
     Win32::removeTree(product, false, nullptr);
     check(!exists(product), "with hidden entries too, the whole tree goes");
 }
