@@ -51,6 +51,7 @@ endif()
 target_link_libraries(zelvane_settings INTERFACE zelvane_linking)
 
 include(ZelvaneResources)
+include(ZelvaneSystemDlls)
 
 # One of the programs: a GUI-subsystem executable on Windows (no console comes up, also for
 # the windowless launcher) with its icon, version and manifest; ZELVANE_VERSION for main().
@@ -61,6 +62,9 @@ function(zelvane_program name)
     target_link_libraries(${name} PRIVATE zelvane_settings)
     if(WIN32)
         zelvane_windows_resources(${name})
+    endif()
+    if(MINGW)
+        zelvane_system_dlls_only(${name})
     endif()
 endfunction()
 

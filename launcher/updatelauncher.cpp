@@ -65,6 +65,13 @@ int UpdateLauncher::run()
     const QString own = platform().programFolder();
     const QDir ownFolder(own);
     library.setFileName(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
+#ifdef Q_OS_WIN
+    // The programs look for DLLs in the system folder only; the library's own DLLs (a shared
+    // Qt) lie beside it. QLibrary then finds it loaded; if it failed, QLibrary tells why.
+    if (!own.isEmpty())
+        Win32::loadLibraryWithItsFolder(
+            QDir::toNativeSeparators(library.fileName()).toStdWString());
+#endif
     library.load();
     if (!library.isLoaded()) {
         showBox(Box::Error, QStringLiteral("Error"),

@@ -252,6 +252,13 @@ bool isExecutableCode(const void *address)
            && (region.Protect & executable) != 0;
 }
 
+bool loadLibraryWithItsFolder(const std::wstring &path)
+{
+    return LoadLibraryExW(path.c_str(), nullptr,
+                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)
+           != nullptr;
+}
+
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning)
 {
     MessageBoxW(nullptr, text.c_str(), title.c_str(),

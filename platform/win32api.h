@@ -35,6 +35,10 @@ void sleep(unsigned milliseconds);
 // True when `address` lies in committed, executable memory of a loaded module's image.
 bool isExecutableCode(const void *address);
 
+// Loads the DLL at the full `path` so that the DLLs it needs come from its own folder first,
+// then from the system folder; false when it cannot be loaded. It stays loaded.
+bool loadLibraryWithItsFolder(const std::wstring &path);
+
 // Shows the system's own message box (Ok only, no owner window) and waits for it.
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning);
 

@@ -19,7 +19,8 @@ for program in installer uninstaller launcher; do
 done
 [ "${1:-}" = build ] && exit 0
 
-. scripts/display.sh
-# One Wine prefix, one program at a time: the suites run one after another.
+# One Wine prefix, one program at a time: the suites run one after another. Those that need an
+# X display get one of their own from a CTest fixture.
 ctest --test-dir "$build" -L windows --output-on-failure
+. scripts/display.sh
 tests/wine/whole-runs.sh "$build"

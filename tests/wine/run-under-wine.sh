@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # run-under-wine.sh PREFIX PROGRAM.exe [ARGUMENTS...]: runs a Windows program under Wine in a
 # Wine prefix of the build's own (made on first use), from the program's folder. Headless
-# unless DISPLAY is set. Also CTest's emulator for the cross-built suites.
+# unless DISPLAY is set, or ZELVANE_DISPLAY_FILE names the file of a display fixture
+# (display-fixture.sh). Also CTest's emulator for the cross-built suites.
 set -euo pipefail
+if [ -z "${DISPLAY:-}" ] && [ -s "${ZELVANE_DISPLAY_FILE:-}" ]; then
+    DISPLAY=$(head -1 "$ZELVANE_DISPLAY_FILE")
+fi
 export WINEPREFIX=$(realpath -m "$1") WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" DISPLAY=${DISPLAY:-}
 program=$2
 shift 2

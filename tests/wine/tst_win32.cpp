@@ -302,6 +302,16 @@ void updateLibraryChecks()
     SetCurrentDirectoryW(folder.c_str());
 }
 
+void libraryBesideItsDependencies()
+{
+    // With DLLs searched for in the system folder only, as the programs do, a library still
+    // finds the DLL beside it when the launcher loads it, and only so.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::wstring user = folder + L"\\beside\\besideuser.dll";
+    check(LoadLibraryW(user.c_str()) == nullptr, "a plain load misses the DLL beside a library");
+    check(Win32::loadLibraryWithItsFolder(user), "loaded with its folder, it finds that DLL");
+}
+
 void resources()
 {
     for (const wchar_t *program : {L"installer", L"uninstaller", L"launcher"}) {
@@ -324,6 +334,7 @@ int wmain()
     namedLock();
     updateLibraryChecks();
     resources();
+    libraryBesideItsDependencies(); // last: it narrows where this process finds DLLs
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

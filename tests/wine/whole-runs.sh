@@ -94,8 +94,9 @@ if wait_window MainWindow 560x424; then
     # Wine 8's cmd opens no .lnk file ("Can't recognize ... as an internal or external command";
     # Windows' cmd hands it to the shell): what is checked is the command line started, from
     # Wine's process log, where the shortcut's Chinese name stands as \\uXXXX escapes.
-    desktop_command='app L"C:\\windows\\system32\\cmd.exe" cmdline L"cmd /C \"C:\\users\\root\\Desktop\\Zelvane\513f\7ae5\7535\8111\64cd\4f5c\7cfb\7edf2.0.lnk\""'
-    check "cmd /C \"<Desktop>\\<shortcut>\" is started from the system folder" grep -qF "$desktop_command" "$runs/installer-processes.log"
+    profile=$(windows_var USERPROFILE)
+    desktop_command='app L"C:\\windows\\system32\\cmd.exe" cmdline L"cmd /C \"\"'${profile//\\/\\\\}'\\Desktop\\Zelvane\513f\7ae5\7535\8111\64cd\4f5c\7cfb\7edf2.0.lnk\"\""'
+    check "cmd /C \"\"<Desktop>\\<shortcut>\"\" is started from the system folder" grep -qF "$desktop_command" "$runs/installer-processes.log"
     check "the Startup shortcut is deleted" eventually test ! -e "$startup/$shortcut"
     check "the Desktop shortcut stays" test -e "$desktop/$shortcut"
 else

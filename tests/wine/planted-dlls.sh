@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# planted-dlls.sh BUILD: no DLL left beside a program runs. Each of installer.exe,
+# uninstaller.exe and launcher.exe is put in a downloads folder together with a look-alike of
+# every DLL it names that is not one of Windows' KnownDLLs: those of its import table, and any
+# other "<name>.dll" in its text (delay-loaded and dynamically loaded ones). A look-alike
+# exports what the program imports from the real one, and its DllMain leaves a mark. Wine is
+# told to prefer a DLL from the program's folder, as Windows does, and the program runs for a
+# while. A plain program importing version.dll shows that a planted DLL does run. Exit status 0
+# when no look-alike ran in any of the three.
+set -uo pipefail
+build=$(cd "$1" && pwd)
+if [ -z "${DISPLAY:-}" ] && [ -s "${ZELVANE_DISPLAY_FILE:-}" ]; then
+    export DISPLAY=$(head -1 "$ZELVANE_DISPLAY_FILE")
+fi
+work=$build/planted-dlls
+rm -rf "$work"
+mkdir -p "$work/looks"
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+cc=x86_64-w64-mingw32-gcc
+objdump=x86_64-w64-mingw32-objdump
+imports=/usr/x86_64-w64-mingw32/lib
+# Windows 10 and 11 load these from the system folder only, whatever lies beside a program.
+known=" advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32
+        kernelbase msctf msvcrt normaliz nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi
+        shcore shell32 shlwapi user32 wldap32 ws2_32 "
+known=" $(echo $known) "
+wineboot --init >/dev/null 2>&1
+wineserver --wait
+marks=$WINEPREFIX/drive_c/planted
+
+cat >"$work/look.c" <<'EOF'
+#include <windows.h>
+// Leaves C:\planted\<its own file name> when loaded, and does nothing else.
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID unused)
+{
+    (void)unused;
+    if (reason == DLL_PROCESS_ATTACH) {
+        char path[MAX_PATH], mark[MAX_PATH + 16] = "C:\\planted\\";
+        GetModuleFileNameA(self, path, MAX_PATH);
+        const char *name = strrchr(path, '\\');
+        lstrcatA(mark, name ? name + 1 : path);
+        CreateDirectoryA("C:\\planted", NULL);
+        CloseHandle(CreateFileA(mark, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    }
+    return TRUE;
+}
+int stub(void) { return 0; }
+EOF
+cat >"$work/control.c" <<'EOF'
+#include <windows.h>
+int main(void) { DWORD unused; return GetFileVersionInfoSizeW(L"C:\\windows\\system32\\kernel32.dll", &unused) ? 0 : 3; }
+EOF
+$cc -o "$work/control.exe" "$work/control.c" -lversion || exit 1
+
+# The DLLs a program names, lower case, one a line.
+named_dlls() {
+    {
+        $objdump -p "$1" | sed -n 's/^\tDLL Name: //p'
+        strings -a "$1"
+        strings -a -el "$1"
+    } | grep -oiE '[a-z0-9_.-]+\.dll' | tr 'A-Z' 'a-z' | sort -u
+}
+# What a program imports from one DLL by name, as its import table says.
+imported_from() {
+    $objdump -p "$1" | awk -v dll="$2" '
+        /^\tDLL Name: / { current = tolower($3) }
+        current == dll && /^\t[0-9a-f]+\t/ && NF >= 3 { print $3 }
+        /^$/ { current = "" }'
+}
+# A look-alike of DLL for PROGRAM, in FOLDER.
+look_alike() {
+    local program=$1 dll=$2 folder=$3 base=${2%.dll}
+    {
+        echo "LIBRARY $dll"
+        echo "EXPORTS"
+        {
+            imported_from "$program" "$dll"
+            [ -f "$imports/lib$base.a" ] &&
+                x86_64-w64-mingw32-nm --defined-only "$imports/lib$base.a" 2>/dev/null | awk '$2 == "T" { print $3 }'
+        } | sort -u | sed 's/$/=stub/'
+    } >"$work/looks/$base.def"
+    $cc -shared -o "$folder/$dll" "$work/look.c" "$work/looks/$base.def" 2>>"$work/looks/errors.log"
+}
+
+# Runs PROGRAM in a downloads folder of its own beside the look-alikes; prints the marks left.
+run_planted() {
+    local program=$1 name folder planted=()
+    name=$(basename "$program" .exe)
+    folder=$WINEPREFIX/drive_c/users/Public/Downloads/$name
+    mkdir -p "$folder"
+    cp "$program" "$folder/"
+    for dll in $(named_dlls "$program"); do
+        case "$known" in *" ${dll%.dll} "*) continue ;; esac
+        case "$dll" in api-ms-*|ext-ms-*|"$name.dll"|orvixupdate.dll) continue ;; esac
+        look_alike "$program" "$dll" "$folder" && planted+=("${dll%.dll}")
+    done
+    echo "  $name: ${#planted[@]} look-alikes: ${planted[*]}" >&2
+    rm -rf "$marks"
+    local overrides
+    overrides=$(IFS=,; echo "${planted[*]}")
+    (cd "$folder" && WINEDLLOVERRIDES="$overrides=n,b;mscoree,mshtml=;winemenubuilder.exe=d" \
+        timeout 60 wine "$name.exe" >/dev/null 2>&1) &
+    sleep "${PLANTED_SECONDS:-8}" # the window, or the launcher's box, is up by then
+    wineserver --kill 2>/dev/null
+    wait
+    ls "$marks" 2>/dev/null | tr 'A-Z\n' 'a-z '
+}
+
+failures=0
+ran=$(run_planted "$work/control.exe")
+if [ "$ran" = "version.dll " ]; then
+    echo "  ok    a look-alike version.dll beside a plain program runs (the planting works)"
+else
+    echo "  FAIL  the planting works: the plain program's look-alikes that ran: '$ran'"
+    failures=$((failures + 1))
+fi
+for program in installer uninstaller launcher; do
+    ran=$(run_planted "$build/bin/$program.exe")
+    if [ -z "$ran" ]; then
+        echo "  ok    no DLL beside $program.exe runs"
+    else
+        echo "  FAIL  look-alikes beside $program.exe ran: $ran"
+        failures=$((failures + 1))
+    fi
+done
+[ "$failures" -eq 0 ] && echo "planted DLLs: none ran" || echo "planted DLLs: $failures checks failed"
+[ "$failures" -eq 0 ]
