@@ -5,8 +5,12 @@
 # other "<name>.dll" in its text (delay-loaded and dynamically loaded ones). A look-alike
 # exports what the program imports from the real one, and its DllMain leaves a mark. Wine is
 # told to prefer a DLL from the program's folder, as Windows does, and the program runs for a
-# while. A plain program importing version.dll shows that a planted DLL does run. Exit status 0
-# when no look-alike ran in any of the three.
+# while. A plain program importing version.dll shows that a planted DLL does run.
+# Wine's own system DLLs look for some of their dependencies in the program's folder too (its
+# user32 imports version.dll, its comctl32 loads uxtheme.dll), where Windows takes a KnownDLL's
+# dependencies from the system folder. A bare program importing what the program imports shows
+# which: those look-alikes running are Wine's doing and are told apart. Exit status 0 when no
+# other look-alike ran beside any of the three.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 if [ -z "${DISPLAY:-}" ] && [ -s "${ZELVANE_DISPLAY_FILE:-}" ]; then
@@ -52,6 +56,16 @@ int main(void) { DWORD unused; return GetFileVersionInfoSizeW(L"C:\\windows\\sys
 EOF
 $cc -o "$work/control.exe" "$work/control.c" -lversion || exit 1
 
+# A C program that imports one function of each KnownDLL that PROGRAM imports, and the -l
+# options it links with.
+bare_program() {
+    $objdump -p "$1" | awk -v known="$known" '
+        /^\tDLL Name: / { dll = tolower($3); sub(/\.dll$/, "", dll); taken = !index(known, " " dll " ") }
+        !taken && dll != "" && /^\t[0-9a-f]+\t/ && NF >= 3 {
+            print "extern int " $3 "(void);"; refs = refs "(void *)" $3 ", "; libs = libs " -l" dll; taken = 1 }
+        END { print "void *volatile used[] = {" refs "0};"; print "int main(void) { return used[0] == 0; }"; print "//" libs }'
+}
+
 # The DLLs a program names, lower case, one a line.
 named_dlls() {
     {
@@ -82,17 +96,18 @@ look_alike() {
     $cc -shared -o "$folder/$dll" "$work/look.c" "$work/looks/$base.def" 2>>"$work/looks/errors.log"
 }
 
-# Runs PROGRAM in a downloads folder of its own beside the look-alikes; prints the marks left.
+# Runs PROGRAM in a downloads folder of its own beside look-alikes of the DLLs that NAMER
+# (PROGRAM itself unless given) names; prints the marks left.
 run_planted() {
-    local program=$1 name folder planted=()
+    local program=$1 namer=${2:-$1} name folder planted=()
     name=$(basename "$program" .exe)
     folder=$WINEPREFIX/drive_c/users/Public/Downloads/$name
     mkdir -p "$folder"
     cp "$program" "$folder/"
-    for dll in $(named_dlls "$program"); do
+    for dll in $(named_dlls "$namer"); do
         case "$known" in *" ${dll%.dll} "*) continue ;; esac
-        case "$dll" in api-ms-*|ext-ms-*|"$name.dll"|orvixupdate.dll) continue ;; esac
-        look_alike "$program" "$dll" "$folder" && planted+=("${dll%.dll}")
+        case "$dll" in api-ms-*|ext-ms-*|"$(basename "$namer" .exe).dll"|orvixupdate.dll) continue ;; esac
+        look_alike "$namer" "$dll" "$folder" && planted+=("${dll%.dll}")
     done
     echo "  $name: ${#planted[@]} look-alikes: ${planted[*]}" >&2
     rm -rf "$marks"
@@ -107,6 +122,10 @@ run_planted() {
 }
 
 failures=0
+bare_program "$build/bin/installer.exe" >"$work/bare.c"
+$cc -o "$work/bare.exe" "$work/bare.c" $(tail -1 "$work/bare.c" | cut -c3-) || exit 1
+wines=$(run_planted "$work/bare.exe" "$build/bin/installer.exe")
+echo "  (Wine's own system DLLs load these from the program's folder: ${wines:-none})"
 ran=$(run_planted "$work/control.exe")
 if [ "$ran" = "version.dll " ]; then
     echo "  ok    a look-alike version.dll beside a plain program runs (the planting works)"
@@ -116,6 +135,7 @@ else
 fi
 for program in installer uninstaller launcher; do
     ran=$(run_planted "$build/bin/$program.exe")
+    for own in $wines; do ran=${ran/$own /}; done
     if [ -z "$ran" ]; then
         echo "  ok    no DLL beside $program.exe runs"
     else
