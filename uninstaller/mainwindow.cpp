@@ -86,8 +86,10 @@ void MainWindow::removeShortcut(Platform::Folder folder)
     const QString shortcut = QDir(path).absolutePath() + QLatin1Char('/') + lnkName;
     if (QFile::remove(shortcut))
         return;
-    const QFileInfo entry(shortcut);
-    if (entry.exists() || entry.isSymLink())
+    // Still there as an entry of its own? Listed, so that neither a link nor a .lnk is
+    // followed (Qt takes a missing .lnk for a link, and an empty one for a broken shortcut).
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System;
+    if (QDir(path).entryList(QStringList{lnkName}, all).contains(lnkName))
         remainsIn << path;
 }
 
