@@ -1,6 +1,7 @@
 #include "updatelauncher.h"
 
 #include "commands.h"
+#include "exactlibrary.h"
 #include "platform.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef Q_OS_WIN
 #include "win32api.h"
@@ -52,41 +54,27 @@ int UpdateLauncher::run()
     if (!platform().holdSingleInstance(QStringLiteral("OrvixUpdateManager")))
         return 0; // another copy runs: no box, no library
 
-    QLibrary library;
     const QString fileName = libraryFileName();
-    if (!QLibrary::isLibrary(fileName)) {
-        showBox(Box::Error, QStringLiteral("updatemanger"),
-                fileName + QStringLiteral(" is not a library."));
-        return 0;
-    }
+    if (!QLibrary::isLibrary(fileName))
+        return showBox(Box::Error, QStringLiteral("updatemanger"),
+                       fileName + QStringLiteral(" is not a library."), 0);
 
-    // From the launcher's own folder only: a library planted elsewhere is never loaded.
-    // An own folder that cannot be told is no folder at all, never the current one.
+    // From the launcher's own folder only, proven to hold the running launcher: a library
+    // planted elsewhere, or under another name, is never loaded. An own folder that cannot be
+    // proven is no folder at all, never the current one.
     const QString own = platform().programFolder();
     const QDir ownFolder(own);
-    library.setFileName(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
-#ifdef Q_OS_WIN
-    // The programs look for DLLs in the system folder only; the library's own DLLs (a shared
-    // Qt) lie beside it. QLibrary then finds it loaded; if it failed, QLibrary tells why.
-    if (!own.isEmpty())
-        Win32::loadLibraryWithItsFolder(
-            QDir::toNativeSeparators(library.fileName()).toStdWString());
-#endif
-    library.load();
-    if (!library.isLoaded()) {
-        showBox(Box::Error, QStringLiteral("Error"),
-                notCorrectLibrary() + QLatin1Char('\n') + library.errorString());
-        return 0;
-    }
+    ExactLibrary library(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
+    if (!library.load())
+        return showBox(Box::Error, QStringLiteral("Error"),
+                       notCorrectLibrary() + QLatin1Char('\n') + library.errorString(), 0);
 
     const QFunctionPointer exported = library.resolve("updatemanager");
     // The export holds the entry's address; one exporting the function itself would be
     // called through its own code bytes, so the address it holds is checked first.
     const auto entry = exported ? *reinterpret_cast<const UpdateManagerEntry *>(exported) : nullptr;
-    if (!entry || !isExecutableCode(reinterpret_cast<const void *>(entry))) {
-        showBox(Box::Warning, QStringLiteral("Warning!"), notCorrectLibrary());
-        return 0;
-    }
+    if (!entry || !isExecutableCode(reinterpret_cast<const void *>(entry)))
+        return showBox(Box::Warning, QStringLiteral("Warning!"), notCorrectLibrary(), 0);
     entry(argc, argv, &result);
 
     if (result.isNull() || result.isEmpty() || !QFile::exists(result))
@@ -97,28 +85,76 @@ int UpdateLauncher::run()
         QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
-    showBox(Box::Error, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"));
-    return 1;
+    return showBox(Box::Error, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"), 1);
 }
 
-void UpdateLauncher::showBox(Box kind, const QString &title, const QString &text)
+namespace {
+// What a box that cannot be shown says instead, and the status it leads to.
+struct ConsoleBox
+{
+    QString title, text;
+    int status = 0;
+};
+ConsoleBox pendingBox;
+
+void tellOnConsole(const QString &title, const QString &text)
+{
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+}
+
+// Qt ends the process when no display can be reached: the box goes to stderr instead, and
+// the process ends as answering it would have.
+void endWithoutDisplay(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type != QtFatalMsg)
+        return;
+    tellOnConsole(pendingBox.title, pendingBox.text);
+    std::fflush(stderr);
+    std::_Exit(pendingBox.status);
+}
+
+bool mayHaveDisplay()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    // Qt's platform plugin, or a display of the kinds it knows, is named somewhere.
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+           || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
+}
+} // namespace
+
+int UpdateLauncher::showBox(Box kind, const QString &title, const QString &text, int status)
 {
     // A box needs a GUI application object: use the one there is (the library may have
     // made it), or make one now; never a second one.
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
+        if (!mayHaveDisplay()) {
+            tellOnConsole(title, text);
+            return status;
+        }
+        pendingBox = {title, text, status};
+        const QtMessageHandler before = qInstallMessageHandler(endWithoutDisplay);
         ownApplication = std::make_unique<QApplication>(argc, argv);
+        qInstallMessageHandler(before);
+    }
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
         // The library made a non-GUI application object: no Qt box can be shown beside it.
 #ifdef Q_OS_WIN
         // A GUI program's stderr reaches nobody there: the system's own box says the same.
         Win32::messageBox(title.toStdWString(), text.toStdWString(), kind == Box::Warning);
 #else
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        tellOnConsole(title, text);
 #endif
-        return;
+        return status;
     }
     if (kind == Box::Warning)
         QMessageBox::warning(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);
     else
         QMessageBox::critical(nullptr, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    return status;
 }

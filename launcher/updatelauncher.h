@@ -26,7 +26,9 @@ private:
         Warning,
         Error
     };
-    void showBox(Box kind, const QString &title, const QString &text);
+    // Shows a box and returns `status`, the exit status it leads to. Without a display the
+    // box's title and text go to stderr instead.
+    int showBox(Box kind, const QString &title, const QString &text, int status);
 
     int &argc;
     char **argv;

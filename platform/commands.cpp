@@ -21,7 +21,10 @@ namespace {
 // <prefix>"<folder>\<name>" — folder and name joined by one backslash, quoted together.
 QString quotedInFolder(const QString &prefix, const QString &folder, const QString &name)
 {
-    if (folder.isEmpty())
+    // No Windows name holds a quote; elsewhere one would end the quoted path early and let the
+    // rest of the folder's name choose what runs or goes.
+    const QLatin1Char quote('"');
+    if (folder.isEmpty() || folder.contains(quote) || name.contains(quote))
         return {};
     return prefix + QLatin1Char('"') + folder + QLatin1Char('\\') + name + QLatin1Char('"');
 }

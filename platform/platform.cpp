@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "removalwalk.h"
 #include "systemplatform.h"
 
 namespace {
@@ -16,6 +17,12 @@ bool Platform::startHidden(const QString &commandLine)
 bool Platform::startHidden(const QString &program, const QString &commandLine)
 {
     return !program.isEmpty() && !commandLine.isEmpty() && launch(program, commandLine);
+}
+
+bool Platform::emptyProgramFolder()
+{
+    const QString folder = programFolder();
+    return !folder.isEmpty() && RemovalWalk::removeTree(folder);
 }
 
 Platform &platform()

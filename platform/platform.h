@@ -27,8 +27,14 @@ public:
     // Path of one of the user's special folders, whether or not it exists; empty when unknown.
     virtual QString folderPath(Folder folder) = 0;
 
-    // The folder that holds the running program's own executable.
+    // The folder that holds the running program's own executable, proven to hold it; empty
+    // when that cannot be proven: then nothing is to be removed or loaded from it.
     virtual QString programFolder() = 0;
+
+    // Empties the program's own folder as the uninstaller does (see removalwalk.h). False when
+    // something it meant to remove stays, and when the folder is not emptied at all (unknown,
+    // or the root of a volume of its own).
+    virtual bool emptyProgramFolder();
 
     virtual void sleep(int milliseconds) = 0;
 

@@ -19,6 +19,13 @@ enum class Hidden
 // and the running program's own file where the system keeps that, are meant to stay).
 bool removeTree(const QString &path, Hidden hidden = Hidden::Keep);
 
+#ifndef Q_OS_WIN
+// The same for the folder open as `folder`, whose name is `path`: the walk starts from the
+// descriptor, and `path` is used only to remove the emptied folder itself while it still
+// names that folder.
+bool removeTreeAt(int folder, const QString &path, Hidden hidden = Hidden::Keep);
+#endif
+
 // For tests: called with each folder's path after the folder is listed, before its entries
 // are acted on (the moment a swapped entry would be dangerous).
 void setListedHook(void (*hook)(const QString &folder));

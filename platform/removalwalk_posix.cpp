@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -58,6 +59,7 @@ std::vector<std::string> list(int folder)
             close(listing);
         return names;
     }
+    rewinddir(dir); // the duplicate shares its position with `folder`
     while (const dirent *entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..")
@@ -81,17 +83,24 @@ bool stays(Walk &walk)
 // stays only for the hidden entries it holds does not.
 bool removeEntry(int folder, const std::string &name, Walk &walk)
 {
-    struct stat entry = {};
-    if (fstatat(folder, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+    // From what the kernel already knows (AT_STATX_DONT_SYNC): a mount point of a network or
+    // FUSE file system whose server is gone would otherwise hold the walk forever.
+    struct statx entry = {};
+    if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+              STATX_TYPE | STATX_MNT_ID, &entry)
+        != 0)
         return errno == ENOENT || stays(walk); // gone meanwhile is as good as removed
-    if (S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode))
+    if (S_ISREG(entry.stx_mode) || S_ISLNK(entry.stx_mode))
         return unlinkat(folder, name.c_str(), 0) == 0 || stays(walk);
-    if (!S_ISDIR(entry.st_mode) || entry.st_dev != walk.device || walk.depth >= deepest)
+    const bool mountPoint = (entry.stx_attributes & STATX_ATTR_MOUNT_ROOT)
+                            || makedev(entry.stx_dev_major, entry.stx_dev_minor) != walk.device
+                            || ((entry.stx_mask & STATX_MNT_ID) && entry.stx_mnt_id != walk.mount);
+    if (!S_ISDIR(entry.stx_mode) || mountPoint || walk.depth >= deepest)
         return stays(walk); // a socket, a pipe, a device, a mount, too deep: stays
 
     const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (child < 0) {
-        // Swapped for a link or a file since fstatat: removed as that entry itself.
+        // Swapped for a link or a file since statx: removed as that entry itself.
         const bool swapped = errno == ELOOP || errno == ENOTDIR;
         return (swapped && unlinkat(folder, name.c_str(), 0) == 0) || stays(walk);
     }
@@ -127,6 +136,24 @@ bool emptyFolder(int folder, Walk &walk)
 }
 } // namespace
 
+namespace {
+// Empties the folder open as `folder` (found at `name`), then removes the folder itself when
+// it is empty and `name` still names it: never its parents, never what was put in its place.
+bool walkFrom(int folder, const QByteArray &name, RemovalWalk::Hidden hidden)
+{
+    struct stat opened = {};
+    if (fstat(folder, &opened) != 0)
+        return false;
+    Walk walk = {opened.st_dev, mountOf(folder),    hidden == RemovalWalk::Hidden::Keep,
+                 true,          name.toStdString(), 0};
+    struct stat named = {};
+    if (emptyFolder(folder, walk) && lstat(name.constData(), &named) == 0
+        && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        rmdir(name.constData());
+    return walk.complete;
+}
+} // namespace
+
 namespace RemovalWalk {
 bool removeTree(const QString &path, Hidden hidden)
 {
@@ -139,19 +166,20 @@ bool removeTree(const QString &path, Hidden hidden)
     const int folder = open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return false;
-    struct stat opened = {};
-    Walk walk = {fstat(folder, &opened) == 0 ? opened.st_dev : entry.st_dev,
-                 mountOf(folder),
-                 hidden == Hidden::Keep,
-                 true,
-                 name.toStdString(),
-                 0};
-    const bool empty = emptyFolder(folder, walk);
+    const bool complete = walkFrom(folder, name, hidden);
     close(folder);
-    // This folder alone, and only when empty: never its parents, never a link put in its place.
-    if (empty)
-        rmdir(name.constData());
-    return walk.complete;
+    return complete;
+}
+
+bool removeTreeAt(int folder, const QString &path, Hidden hidden)
+{
+    // A descriptor of its own: the walk's listing must not move the caller's position.
+    const int walked = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (walked < 0)
+        return false;
+    const bool complete = walkFrom(walked, QFile::encodeName(path), hidden);
+    close(walked);
+    return complete;
 }
 
 void setListedHook(void (*hook)(const QString &folder))

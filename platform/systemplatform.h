@@ -8,6 +8,9 @@ class SystemPlatform : public Platform
 public:
     QString folderPath(Folder folder) override;
     QString programFolder() override;
+#ifndef Q_OS_WIN
+    bool emptyProgramFolder() override; // through the folder it holds open
+#endif
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
@@ -16,6 +19,8 @@ public:
     // The folder in `variable` when it is absolute, else `underHome` in an absolute HOME;
     // empty when neither is usable.
     static QString userFolder(const char *variable, const char *underHome);
+    // TMPDIR when it names a folder, else /tmp, as the C library decides.
+    static QByteArray tempFolder();
 #endif
 
 protected:

@@ -1,5 +1,6 @@
 #include "systemplatform.h"
 
+#include "ownfolder.h"
 #include "removalwalk.h"
 #include "windowscommandline.h"
 
@@ -57,11 +58,11 @@ bool isProgram(const QFileInfo &file)
 // current folder) and this program's own folder are passed over.
 QString findSystemTool(const char *name)
 {
-    const QString own = SystemPlatform().programFolder();
     const QStringList folders =
         qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &folder : folders) {
-        if (!QDir::isAbsolutePath(folder) || QDir::cleanPath(folder) == own)
+        // By device and inode: a link to the program's folder is that folder.
+        if (!QDir::isAbsolutePath(folder) || OwnFolder::ofThisProcess().isThisFolder(folder))
             continue;
         const QFileInfo tool(QDir(folder).filePath(QLatin1String(name)));
         if (isProgram(tool))
@@ -247,6 +248,16 @@ QString SystemPlatform::folderPath(Folder folder)
     return {};
 }
 
+QByteArray SystemPlatform::tempFolder()
+{
+    const QByteArray variable = qgetenv("TMPDIR");
+    struct stat about = {};
+    if (variable.startsWith('/') && ::stat(variable.constData(), &about) == 0
+        && S_ISDIR(about.st_mode))
+        return variable;
+    return QByteArrayLiteral("/tmp");
+}
+
 QString SystemPlatform::userFolder(const char *variable, const char *underHome)
 {
     // As the XDG rules say: a relative value is ignored; HOME unset, empty or relative is unknown.
@@ -289,10 +300,15 @@ bool isExecutableCode(const void *address)
 
 QString SystemPlatform::programFolder()
 {
-    // Works with or without an application object, unlike QCoreApplication's. Empty when the
-    // executable is gone (the link then names a path that no longer exists): never "here".
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return self.isEmpty() ? QString() : self.section(QLatin1Char('/'), 0, -2);
+    // Works with or without an application object, unlike QCoreApplication's.
+    return OwnFolder::ofThisProcess().path();
+}
+
+bool SystemPlatform::emptyProgramFolder()
+{
+    const OwnFolder &own = OwnFolder::ofThisProcess();
+    return own.isProven() && !own.isMountRoot()
+           && RemovalWalk::removeTreeAt(own.descriptor(), own.path());
 }
 
 void SystemPlatform::sleep(int milliseconds)
@@ -332,8 +348,9 @@ bool SystemPlatform::holdSingleInstance(const QString &name)
     // temp folder. Never a shared file that another user could hold or plant.
     int folder = openPrivateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), false);
     if (folder < 0)
-        folder = openPrivateFolder(
-            QDir::tempPath() + QStringLiteral("/zelvane-") + QString::number(::getuid()), true);
+        folder = openPrivateFolder(QFile::decodeName(tempFolder()) + QStringLiteral("/zelvane-")
+                                       + QString::number(::getuid()),
+                                   true);
     if (folder < 0)
         return true; // as on Windows, a lock that cannot be made does not stop the program
     const QByteArray file = QFile::encodeName(name + QStringLiteral(".lock"));

@@ -252,11 +252,27 @@ bool isExecutableCode(const void *address)
            && (region.Protect & executable) != 0;
 }
 
-bool loadLibraryWithItsFolder(const std::wstring &path)
+void *loadLibraryWithItsFolder(const std::wstring &path)
 {
     return LoadLibraryExW(path.c_str(), nullptr,
-                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)
-           != nullptr;
+                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+void *exportedAddress(void *module, const char *name)
+{
+    return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+std::wstring lastErrorText()
+{
+    const DWORD code = GetLastError();
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::wstring result = length ? std::wstring(text, length) : L"error " + std::to_wstring(code);
+    LocalFree(text);
+    return result;
 }
 
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning)

@@ -36,8 +36,15 @@ void sleep(unsigned milliseconds);
 bool isExecutableCode(const void *address);
 
 // Loads the DLL at the full `path` so that the DLLs it needs come from its own folder first,
-// then from the system folder; false when it cannot be loaded. It stays loaded.
-bool loadLibraryWithItsFolder(const std::wstring &path);
+// then from the system folder; its module handle, or null when it cannot be loaded (then
+// lastErrorText() says why). It stays loaded.
+void *loadLibraryWithItsFolder(const std::wstring &path);
+
+// The address a loaded module exports under `name`; null when it exports none.
+void *exportedAddress(void *module, const char *name);
+
+// The system's text for the calling thread's last error.
+std::wstring lastErrorText();
 
 // Shows the system's own message box (Ok only, no owner window) and waits for it.
 void messageBox(const std::wstring &title, const std::wstring &text, bool warning);

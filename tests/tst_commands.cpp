@@ -72,6 +72,17 @@ void tst_Commands::missingFolderGivesNoCommand()
     QVERIFY(Commands::openFile(QString(), Product::shortcutName()).isEmpty());
     QVERIFY(Commands::deleteFile(QString(), Product::shortcutName()).isEmpty());
     QVERIFY(Commands::removeFolder(QString(), Product::groupName()).isEmpty());
+
+    // A quote in a folder would end the quoted path early: <shared>/q"x would run
+    // <shared>/qx/setup.exe. No Windows name holds one, so no command is made of it.
+    for (const QString &folder :
+         {QStringLiteral("/tmp/shared/q\"x"), QStringLiteral("/home/u/My \"Desk\""),
+          QStringLiteral("/home/u/.config\" /evil/autostart")}) {
+        QVERIFY(Commands::runSetup(folder).isEmpty());
+        QVERIFY(Commands::openFile(folder, Product::shortcutName()).isEmpty());
+        QVERIFY(Commands::deleteFile(folder, Product::shortcutName()).isEmpty());
+        QVERIFY(Commands::removeFolder(folder, Product::groupName()).isEmpty());
+    }
 }
 
 void tst_Commands::cmdRunsOnePath_data()

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 using namespace Qt::StringLiterals;
 
 // The real launcher binary as a child process, copied with a library into a folder of its own.
@@ -19,11 +21,16 @@ private slots:
     void secondCopyEndsAtOnce();
     void plantedLibraryIsNeverLoaded();
     void libraryWithItsOwnApplication();
+    void withoutDisplayTheBoxGoesToStderr_data();
+    void withoutDisplayTheBoxGoesToStderr();
+    void onlyTheOneFileOfTheProvenFolderIsLoaded_data();
+    void onlyTheOneFileOfTheProvenFolderIsLoaded();
 
 private:
     QString makeFolder(const QString &name, const QString &variant, bool withSelfUpdater = true);
     QProcess *start(const QString &launcherFolder, const QString &qpa = u"none-such"_s);
     static QString read(const QString &file);
+    static QProcessEnvironment withoutDisplay();
 
     std::unique_ptr<QTemporaryDir> root;
     QList<QProcess *> processes;
@@ -172,6 +179,106 @@ void tst_LauncherProcess::libraryWithItsOwnApplication()
     QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
     QCOMPARE(launcher->exitCode(), 1); // no self-updater beside it
     QVERIFY(read(folder + u"/orvixupdate.log"_s).startsWith(u"called app=no"_s));
+}
+
+QProcessEnvironment tst_LauncherProcess::withoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        env.remove(name);
+    return env;
+}
+
+void tst_LauncherProcess::withoutDisplayTheBoxGoesToStderr_data()
+{
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<bool>("selfUpdater");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<int>("status");
+    QTest::newRow("no library") << QString() << true
+                                << u"Error: File: orvixupdate.so is not correct library"_s << 0;
+    QTest::newRow("no self-updater")
+        << u"sample"_s << false << u"Pellora: 更新更新管理器出错！"_s << 1;
+}
+
+void tst_LauncherProcess::withoutDisplayTheBoxGoesToStderr()
+{
+    QFETCH(QString, variant);
+    QFETCH(bool, selfUpdater);
+    QFETCH(QString, told);
+    QFETCH(int, status);
+    const QString folder = makeFolder(u"app"_s, variant, selfUpdater);
+    QFile(folder + u"/update.zup"_s).open(QIODevice::WriteOnly);
+    QProcess launcher;
+    QProcessEnvironment env = withoutDisplay();
+    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
+    launcher.setProcessEnvironment(env);
+    launcher.start(folder + u"/launcher"_s);
+    QVERIFY(launcher.waitForFinished(10000));
+    QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(launcher.exitCode(), status);
+    QVERIFY2(QString::fromUtf8(launcher.readAllStandardError()).contains(told), qPrintable(told));
+}
+
+void tst_LauncherProcess::onlyTheOneFileOfTheProvenFolderIsLoaded_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("started through the dynamic loader") << "loader";
+    QTest::newRow("folder name not UTF-8, look-alike beside it") << "not utf-8";
+    QTest::newRow("only liborvixupdate.so") << "lib prefix";
+    QTest::newRow("only haswell/orvixupdate.so") << "haswell";
+}
+
+void tst_LauncherProcess::onlyTheOneFileOfTheProvenFolderIsLoaded()
+{
+    QFETCH(QString, how);
+    const QString sample = QStringLiteral(SAMPLES) + u"/sample/"_s + library;
+    QString program = makeFolder(u"prod"_s, QString()) + u"/launcher"_s;
+    QStringList arguments;
+    QStringList planted;
+    if (how == u"loader"_s) {
+        // The loader's folder holds a library too; /proc/self/exe names the loader.
+        const QString tools = root->filePath(u"tools"_s);
+        QDir().mkpath(tools);
+        QVERIFY(QFile::copy(QFileInfo(u"/lib64/ld-linux-x86-64.so.2"_s).canonicalFilePath(),
+                            tools + u"/ld.so"_s));
+        arguments = {program};
+        program = tools + u"/ld.so"_s;
+        planted = {tools, QFileInfo(program).path()};
+    } else if (how == u"not utf-8"_s) {
+        // prod\xff reads as prod\uFFFD, which is written back as the sibling's name.
+        const QByteArray real = QFile::encodeName(root->path()) + "/prod\xff";
+        QCOMPARE(
+            std::rename(QFile::encodeName(QFileInfo(program).path()).constData(), real.constData()),
+            0);
+        const QString lookAlike = root->filePath(u"prod\uFFFD"_s);
+        QDir().mkpath(lookAlike);
+        planted = {lookAlike};
+        program = u"/bin/sh"_s;
+        arguments = {u"-c"_s, u"exec \"$0\"/prod*/launcher"_s, root->path()};
+    } else if (how == u"lib prefix"_s) {
+        planted = {QFileInfo(program).path()};
+        QVERIFY(QFile::copy(sample, planted[0] + u"/lib"_s + library));
+    } else {
+        planted = {QFileInfo(program).path() + u"/haswell"_s};
+    }
+    for (const QString &folder : planted) {
+        QDir().mkpath(folder);
+        QFile::copy(sample, folder + u"/"_s + library);
+    }
+    if (how == u"lib prefix"_s || how == u"haswell"_s)
+        QFile::remove(QFileInfo(program).path() + u"/"_s + library);
+
+    QProcess launcher;
+    QProcessEnvironment env = withoutDisplay();
+    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
+    launcher.setProcessEnvironment(env);
+    launcher.start(program, arguments);
+    QVERIFY(launcher.waitForFinished(10000));
+    QCOMPARE(launcher.exitCode(), 0);
+    QVERIFY(launcher.readAllStandardError().contains("is not correct library"));
+    for (const QString &folder : planted)
+        QVERIFY2(!QFile::exists(folder + u"/orvixupdate.log"_s), qPrintable(folder));
 }
 
 QTEST_GUILESS_MAIN(tst_LauncherProcess)

@@ -255,15 +255,18 @@ void tst_RemovalWalk::otherFileSystemsStay()
 
 void tst_RemovalWalk::veryDeepTreeEndsCleanly()
 {
-    // Deeper than paths may be long and than descriptors may be open: made level by level.
+    // Deeper than paths may be long and than descriptors may be open: made level by level,
+    // each name as long as a name may be. The walk's memory must grow with the depth, not
+    // with its square (a path built anew at every level: 150 MB at 1,000 levels).
     const QString outside = root->filePath(u"outside"_s);
     touch(outside + u"/canary"_s);
     QVERIFY(QDir().mkpath(product));
+    const std::string name(255, 'd');
     int folder = open(QFile::encodeName(product).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < 5000 && folder >= 0; ++level) {
-        mkdirat(folder, "d", 0700);
-        const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (level % 1000 == 999)
+    for (int level = 0; level < 3000 && folder >= 0; ++level) {
+        mkdirat(folder, name.c_str(), 0700);
+        const int next = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (level % 500 == 499)
             QVERIFY(symlinkat(QFile::encodeName(outside).constData(), next, "link") == 0);
         close(folder);
         folder = next;
@@ -271,7 +274,12 @@ void tst_RemovalWalk::veryDeepTreeEndsCleanly()
     QVERIFY(folder >= 0);
     close(folder);
 
-    RemovalWalk::removeTree(product);
+    QProcess walk;
+    walk.start(QStringLiteral(REMOVETREE), {product, u"--report-memory"_s});
+    QVERIFY(walk.waitForFinished(60000));
+    QCOMPARE(walk.exitCode(), 0);
+    const int peakMiB = walk.readAllStandardOutput().trimmed().toInt() / 1024;
+    QVERIFY2(peakMiB > 0 && peakMiB < 40, qPrintable(QString::number(peakMiB)));
     QCOMPARE(contents(outside), QStringList{u"canary"_s});
     // QTemporaryDir cannot remove what is left by its path: rm can.
     QCOMPARE(QProcess::execute(u"rm"_s, {u"-rf"_s, product}), 0);

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -170,11 +172,13 @@ void tst_SystemPlatform::nothingIsLookedUpInOwnOrCurrentFolder()
                                  root.filePath(u"xdg-open"_s)};
     for (const QString &tool : planted)
         writeScript(tool, "echo \"$0 $*\" >> \"" + QFile::encodeName(marker) + "\"");
+    // A link to the program's folder on PATH is that folder.
+    QVERIFY(QFile::link(own, root.filePath(u"ownlink"_s)));
     const auto restore = keepEnvironment({"PATH"});
     const QString before = QDir::currentPath();
     const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
     QDir::setCurrent(root.path());
-    qputenv("PATH", "::/nowhere");
+    qputenv("PATH", QFile::encodeName(root.filePath(u"ownlink"_s)) + "::/nowhere");
 
     touch(root.filePath(u"shortcut.lnk"_s));
     touch(root.filePath(u"group/inside"_s));
@@ -307,6 +311,20 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath(u"shared runtime"_s)));
     QVERIFY(!platform().holdSingleInstance(name)); // the same private lock as before: held already
     QVERIFY(!QFileInfo::exists(root.filePath(u"shared runtime/"_s + name + u".lock"_s)));
+
+    // A TMPDIR that names no folder: /tmp, as the C library takes it, with the same checks;
+    // never a lock that cannot be made, which would let every copy run.
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(root.filePath(u"gone"_s)));
+    const QString other = name + u"Gone"_s;
+    QVERIFY(platform().holdSingleInstance(other));
+    const QByteArray lock =
+        "/tmp/zelvane-" + QByteArray::number(getuid()) + '/' + QFile::encodeName(other) + ".lock";
+    const int probe = ::open(lock.constData(), O_RDWR | O_CLOEXEC);
+    QVERIFY2(probe >= 0, lock.constData());
+    QCOMPARE(::flock(probe, LOCK_EX | LOCK_NB), -1); // held by the call above
+    ::close(probe);
+    ::unlink(lock.constData());
 }
 
 void tst_SystemPlatform::startedProgramsAreReaped()

@@ -8,6 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // The uninstaller as a process with the real platform, started from inside a product folder
@@ -20,13 +25,19 @@ private slots:
     void init();
     void wholeRunThroughStartButton();
     void closingBeforeFifteenRemovesNothing();
+    void unprovenFolderRemovesNothing_data();
+    void unprovenFolderRemovesNothing();
+    void deadMountInsideDoesNotHoldTheRun();
+    void cleanup();
 
 private:
     int runDriver(const QStringList &arguments);
+    bool mountTmpfs(const QString &folder);
     QStringList everything() const;
 
     std::unique_ptr<QTemporaryDir> sandbox;
     QString group, outside;
+    QStringList mounts; // undone, last first, before the sandbox goes
 };
 
 void tst_UninstallerProcess::init()
@@ -101,6 +112,158 @@ void tst_UninstallerProcess::closingBeforeFifteenRemovesNothing()
     QCOMPARE(runDriver({u"close-at"_s, u"10"_s}), 0);
     QTest::qWait(300);
     QCOMPARE(everything(), before);
+}
+
+void tst_UninstallerProcess::cleanup()
+{
+    while (!mounts.isEmpty())
+        umount2(QFile::encodeName(mounts.takeLast()).constData(), MNT_DETACH);
+    // Deeper than a path may be: rm walks it by descriptors.
+    QProcess::execute(u"rm"_s, {u"-rf"_s, sandbox->path()});
+}
+
+bool tst_UninstallerProcess::mountTmpfs(const QString &folder)
+{
+    QDir().mkpath(folder);
+    if (geteuid() != 0
+        || mount("zelvanetest", QFile::encodeName(folder).constData(), "tmpfs", 0, nullptr) != 0)
+        return false;
+    mounts << folder;
+    return true;
+}
+
+void tst_UninstallerProcess::unprovenFolderRemovesNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("started through the dynamic loader") << "loader";
+    QTest::newRow("own file deleted, a link in its name") << "deleted";
+    QTest::newRow("folder name not UTF-8, look-alike beside it") << "not utf-8";
+    QTest::newRow("path longer than the system names") << "too long";
+    QTest::newRow("root of a mounted volume") << "mount root";
+    QTest::newRow("volume lazily unmounted") << "unmounted";
+}
+
+// Each way of making the program's own folder unprovable or not its own, against the folder
+// the old text-based answer would have emptied: that one must keep all it holds.
+void tst_UninstallerProcess::unprovenFolderRemovesNothing()
+{
+    QFETCH(QString, how);
+    const QString driver = QStringLiteral(UNINSTALLDRIVER);
+    const QByteArray root = QFile::encodeName(sandbox->path());
+    QString program = product + u"/uninstaller"_s, victim = outside;
+    QStringList arguments = {u"full"_s};
+    bool said = true; // the run says that it removed nothing
+    QByteArray lesson = QFile::encodeName(product + u"/lessons/数学/第一课.txt"_s);
+    if (how == u"loader"_s) {
+        victim = sandbox->filePath(u"tools"_s);
+        touch(victim + u"/keep"_s);
+        QVERIFY(QFile::copy(QFileInfo(u"/lib64/ld-linux-x86-64.so.2"_s).canonicalFilePath(),
+                            victim + u"/ld.so"_s));
+        arguments.prepend(program);
+        program = victim + u"/ld.so"_s;
+    } else if (how == u"deleted"_s) {
+        arguments << u"start-when"_s << sandbox->filePath(u"go"_s);
+    } else if (how == u"not utf-8"_s) {
+        // prod\xff reads as prod\uFFFD, which is written back as the sibling's name.
+        victim = sandbox->filePath(u"prod\uFFFD"_s);
+        touch(victim + u"/canary"_s);
+        QCOMPARE(std::rename(QFile::encodeName(product).constData(),
+                             QByteArray(root + "/prod\xff").constData()),
+                 0);
+        lesson = root + "/prod\xff/lessons/" + QFile::encodeName(u"数学/第一课.txt"_s);
+        arguments = QStringList{u"-c"_s, u"exec \"$0\"/prod*/uninstaller full"_s, sandbox->path()};
+        program = u"/bin/sh"_s;
+    } else if (how == u"too long"_s) {
+        // 20 folders of 250 characters, reached step by step: no single path names them
+        // (bash, unlike dash, changes folder by the relative name once the path is too long; env
+        // runs the program by its relative name, where bash would spell out the whole path).
+        QString script = u"cd \"$0\""_s;
+        for (int i = 0; i < 20; ++i) {
+            const QString step = QString(250, QChar(u'a' + i));
+            script += u" && mkdir "_s + step + u" && cd "_s + step;
+        }
+        QCOMPARE(QProcess::execute(u"/bin/bash"_s, {u"-c"_s, script, product}), 0);
+        victim = product;
+        script.replace(u"mkdir "_s, u"test -d "_s);
+        arguments = QStringList{
+            u"-c"_s, script + u" && cp \"$1\" uninstaller && exec env ./uninstaller full"_s,
+            product, driver};
+        program = u"/bin/bash"_s;
+    } else if (how == u"mount root"_s) {
+        const QString volume = sandbox->filePath(u"volume"_s);
+        if (!mountTmpfs(volume))
+            QSKIP("needs root to mount a volume");
+        touch(volume + u"/canary"_s);
+        QVERIFY(QFile::copy(driver, volume + u"/uninstaller"_s));
+        program = volume + u"/uninstaller"_s;
+        victim = volume;
+        said = false; // told as a folder whose files stay
+    } else if (how == u"unmounted"_s) {
+        // Inside the volume the program lies where, seen from the volume's own root, the
+        // victim lies on the main file system: once the volume is detached, its name is the
+        // victim's.
+        const QString volume = sandbox->filePath(u"volume"_s);
+        if (!mountTmpfs(volume))
+            QSKIP("needs root to mount a volume");
+        victim = sandbox->filePath(u"victim"_s);
+        touch(victim + u"/canary"_s);
+        touch(victim + u"/uninstaller"_s);
+        const QString inside = volume + victim;
+        QVERIFY(QDir().mkpath(inside));
+        QVERIFY(QFile::copy(driver, inside + u"/uninstaller"_s));
+        program = inside + u"/uninstaller"_s;
+        arguments << u"start-when"_s << sandbox->filePath(u"go"_s);
+    }
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, home);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.start(program, arguments);
+    QVERIFY(run.waitForStarted());
+    if (how == u"deleted"_s) {
+        QTest::qWait(300);
+        QVERIFY(QFile::remove(product + u"/uninstaller"_s));
+        QVERIFY(QFile::link(outside + u"/canary"_s, product + u"/uninstaller (deleted)"_s));
+    } else if (how == u"unmounted"_s) {
+        QTest::qWait(300);
+        QCOMPARE(umount2(QFile::encodeName(mounts.takeLast()).constData(), MNT_DETACH), 0);
+    }
+    touch(sandbox->filePath(u"go"_s));
+    QVERIFY(run.waitForFinished(30000));
+    QCOMPARE(run.exitCode(), 0);
+    QVERIFY(QDir(victim).exists());
+    QVERIFY2(!QDir(victim).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot), qPrintable(victim));
+    QVERIFY(QFile::exists(outside + u"/canary"_s));
+    QCOMPARE(access(lesson.constData(), F_OK), 0);
+    const QString told = QString::fromUtf8(run.readAllStandardOutput());
+    QVERIFY2(told.contains(said ? u"无法确认"_s : u"仍在"_s), qPrintable(told));
+}
+
+void tst_UninstallerProcess::deadMountInsideDoesNotHoldTheRun()
+{
+    // A FUSE volume whose server never answers: every request to it waits for ever.
+    const QString stick = product + u"/stick"_s;
+    QDir().mkpath(stick);
+    const int server = open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    const QByteArray options =
+        "fd=" + QByteArray::number(server) + ",rootmode=40000,user_id=0,group_id=0";
+    if (server < 0 || geteuid() != 0
+        || mount("zelvanetest", QFile::encodeName(stick).constData(), "fuse.zelvanetest", 0,
+                 options.constData())
+               != 0) {
+        if (server >= 0)
+            close(server);
+        QSKIP("needs root and /dev/fuse");
+    }
+    mounts << stick;
+    const auto closeServer = qScopeGuard([server] { close(server); });
+
+    QCOMPARE(runDriver({u"full"_s}), 0);
+    QVERIFY(!QFile::exists(product + u"/lessons/数学/第一课.txt"_s));
+    QVERIFY(QFile::exists(outside + u"/canary"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_UninstallerProcess)

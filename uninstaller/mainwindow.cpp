@@ -3,7 +3,6 @@
 #include "commands.h"
 #include "platform.h"
 #include "productfolder.h"
-#include "removalwalk.h"
 #include "ui_mainwindow.h"
 #include "unok.h"
 
@@ -58,7 +57,7 @@ void MainWindow::Mystart()
     if (progressCount <= 100)
         return;
     progressTimer->stop();
-    if (!remainsIn.isEmpty())
+    if (!remainsIn.isEmpty() || ownFolderUnproven)
         tellWhatRemains();
     hide();
     auto *done = new UnOk; // lives until the process ends
@@ -67,10 +66,13 @@ void MainWindow::Mystart()
 
 void MainWindow::removeProduct()
 {
+    // Only the folder proven to hold this very program, and never one that is not the
+    // product's own, such as the home folder.
     const QString productFolder = platform().programFolder();
-    // Never empty a folder that is not the product's own, such as the home folder.
-    if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders())
-        && !RemovalWalk::removeTree(productFolder))
+    if (productFolder.isEmpty())
+        ownFolderUnproven = true;
+    else if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders())
+             && !platform().emptyProgramFolder())
         remainsIn << productFolder;
     removeShortcut(Platform::Folder::Desktop);
     platform().startHidden(
@@ -99,9 +101,13 @@ void MainWindow::tellWhatRemains()
     QStringList folders;
     for (const QString &folder : std::as_const(remainsIn))
         folders << QDir::toNativeSeparators(folder);
-    QMessageBox::warning(this, tr("卸载未完成"),
-                         tr("有些文件未能删除，它们仍在：\n\n%1\n\n"
-                            "请关闭正在使用这些文件的程序，然后手动删除它们。")
-                             .arg(folders.join(QLatin1Char('\n'))),
-                         QMessageBox::Ok, QMessageBox::NoButton);
+    QStringList text;
+    if (ownFolderUnproven)
+        text << tr("无法确认卸载程序所在的文件夹，因此没有删除其中的任何文件。");
+    if (!folders.isEmpty())
+        text << tr("有些文件未能删除，它们仍在：\n\n%1\n\n"
+                   "请关闭正在使用这些文件的程序，然后手动删除它们。")
+                    .arg(folders.join(QLatin1Char('\n')));
+    QMessageBox::warning(this, tr("卸载未完成"), text.join(QStringLiteral("\n\n")), QMessageBox::Ok,
+                         QMessageBox::NoButton);
 }

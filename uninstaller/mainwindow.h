@@ -38,5 +38,6 @@ private:
     int progressCount = 0;           // the next value of the bar
     const QString lnkName;
     const QString groupFolderName;
-    QStringList remainsIn; // folders still holding what the removal could not remove
+    QStringList remainsIn;          // folders still holding what the removal could not remove
+    bool ownFolderUnproven = false; // the program's own folder could not be told for certain
 };

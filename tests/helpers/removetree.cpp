@@ -1,10 +1,13 @@
-// removetree FOLDER [--as-nobody]: runs the uninstaller's removal walk on FOLDER, if asked
-// as the unprivileged user "nobody" (so that permissions bind even when tests run as root).
+// removetree FOLDER [--as-nobody | --report-memory]: runs the uninstaller's removal walk on
+// FOLDER, if asked as the unprivileged user "nobody" (so that permissions bind even when tests
+// run as root), or writing its peak memory (KiB) to stdout afterwards.
 #include "removalwalk.h"
 
 #include <QFileInfo>
 
+#include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
@@ -16,5 +19,10 @@ int main(int argc, char *argv[])
             return 3;
     }
     RemovalWalk::removeTree(QString::fromLocal8Bit(argv[1]));
+    if (argc > 2 && std::strcmp(argv[2], "--report-memory") == 0) {
+        rusage usage = {};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("%ld\n", usage.ru_maxrss);
+    }
     return 0;
 }

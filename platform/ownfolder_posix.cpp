@@ -1,0 +1,88 @@
+#include "ownfolder.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/auxv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+} // namespace
+
+const OwnFolder &OwnFolder::ofThisProcess()
+{
+    static const OwnFolder folder;
+    return folder;
+}
+
+OwnFolder::OwnFolder()
+{
+    // Started by the kernel, a dynamically linked program has its loader mapped beside it.
+    // Without one the kernel ran the loader itself as the program, which then loaded this
+    // file: /proc/self/exe names the loader.
+    if (getauxval(AT_BASE) == 0)
+        return;
+
+    // The running file itself, also when it has been deleted or its volume unmounted.
+    struct stat running = {};
+    if (stat("/proc/self/exe", &running) != 0 || running.st_nlink == 0)
+        return;
+
+    // Its name, as bytes. A name the kernel cannot give in PATH_MAX bytes fails here.
+    char name[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", name, sizeof name);
+    if (length <= 0 || length >= static_cast<ssize_t>(sizeof name) || name[0] != '/')
+        return;
+    const QByteArray file(name, length);
+    const qsizetype slash = file.lastIndexOf('/');
+    const QByteArray folder = slash == 0 ? QByteArray("/") : file.left(slash);
+    const QByteArray base = file.mid(slash + 1);
+
+    // The folder as text must lead back to exactly these bytes, or a look-alike name would be
+    // used wherever the text is.
+    const QString text = QFile::decodeName(folder);
+    if (QFile::encodeName(text) != folder)
+        return;
+
+    // Proof: the folder of that name holds, under that name, the very file that runs. A
+    // deleted program's "name (deleted)", a folder another volume used to cover, a link
+    // planted under the name: none of them holds it.
+    const int opened = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat entry = {}, self = {};
+    if (opened < 0 || fstatat(opened, base.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0
+        || !S_ISREG(entry.st_mode) || !sameFile(entry, running) || fstat(opened, &self) != 0) {
+        if (opened >= 0)
+            close(opened);
+        return;
+    }
+
+    struct statx about = {};
+    mountRoot_ =
+        folder == "/"
+        || (statx(opened, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &about) == 0
+            && (about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+            && (about.stx_attributes & STATX_ATTR_MOUNT_ROOT));
+    if (!(about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && !mountRoot_) {
+        // Older kernels: a mount root lies on another device than its parent.
+        struct stat parent = {};
+        mountRoot_ = fstatat(opened, "..", &parent, 0) != 0 || parent.st_dev != self.st_dev;
+    }
+    descriptor_ = opened;
+    device_ = self.st_dev;
+    inode_ = self.st_ino;
+    path_ = text;
+}
+
+bool OwnFolder::isThisFolder(const QString &folder) const
+{
+    struct stat about = {};
+    return isProven() && stat(QFile::encodeName(folder).constData(), &about) == 0
+           && about.st_dev == device_ && about.st_ino == inode_;
+}
