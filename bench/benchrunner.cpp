@@ -236,7 +236,7 @@ void launcher(const QString &build)
         failedRun = true;
     }
     report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"),
-            median(pair.time), median(pair.yardstickTime), 1.2, false, runs,
+            median(pair.time), median(pair.yardstickTime), 1.15, false, runs,
             QStringLiteral("bare program, same Qt libraries")});
 }
 

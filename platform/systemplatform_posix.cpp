@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -69,6 +68,30 @@ QString findSystemTool(const char *name)
             return tool.absoluteFilePath();
     }
     return {};
+}
+
+// What follows the switch of "cmd /C <text>", blank included; null when the line is not one.
+// Plain scanning: the installer starts its first command while its window is being built.
+QString cmdSwitchText(const QString &line)
+{
+    qsizetype at = 0;
+    const auto blanks = [&line, &at] {
+        const qsizetype from = at;
+        while (at < line.size() && line[at].isSpace())
+            ++at;
+        return at > from;
+    };
+    const auto word = [&line, &at](QLatin1StringView text) {
+        if (QStringView(line).mid(at, text.size()).compare(text, Qt::CaseInsensitive) != 0)
+            return false;
+        at += text.size();
+        return true;
+    };
+    blanks();
+    if (!word(QLatin1StringView("cmd")) || !blanks() || !word(QLatin1StringView("/C"))
+        || at >= line.size() || !line[at].isSpace() || line.contains(QLatin1Char('\n')))
+        return QString();
+    return line.mid(at);
 }
 
 // Started children are waited for out of the way, so that none lingers as a zombie.
@@ -182,12 +205,16 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
     if (!programFile.isEmpty())
         return startDetached(programFile, words);
 
+    if (sameWord(program, "taskkill") && words.size() == 3 && sameWord(words[0], "/IM")
+        && sameWord(words[2], "/F")) {
+        killByName(words[1]);
+        return true;
+    }
+
     // cmd reads what follows /C by its own quote rule, not by the usual splitting.
-    static const QRegularExpression cmdSwitch(QStringLiteral("^\\s*cmd\\s+/C(\\s.*)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch cmd = cmdSwitch.match(commandLine);
-    if (cmd.hasMatch()) {
-        words = splitWindowsCommandLine(cmdCommandText(cmd.captured(1), [](const QString &path) {
+    const QString afterSwitch = cmdSwitchText(commandLine);
+    if (!afterSwitch.isNull()) {
+        words = splitWindowsCommandLine(cmdCommandText(afterSwitch, [](const QString &path) {
             return isProgram(QFileInfo(posixPath(path)));
         }));
         if (words.isEmpty())
@@ -218,12 +245,6 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
             return startDetached(findSystemTool("xdg-open"), {file.absoluteFilePath()});
         }
         return false;
-    }
-
-    if (sameWord(program, "taskkill") && words.size() == 3 && sameWord(words[0], "/IM")
-        && sameWord(words[2], "/F")) {
-        killByName(words[1]);
-        return true;
     }
 
     return false; // anything else only by an explicit program file
