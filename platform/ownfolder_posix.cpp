@@ -5,11 +5,23 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// The running program's own headers hold an interpreter (PT_INTERP): it is dynamically linked.
+bool namesALoader()
+{
+    const auto *header = reinterpret_cast<const ElfW(Phdr) *>(getauxval(AT_PHDR));
+    const unsigned long count = getauxval(AT_PHNUM);
+    for (unsigned long i = 0; header && i < count; ++i)
+        if (header[i].p_type == PT_INTERP)
+            return true;
+    return false;
+}
+
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -24,10 +36,10 @@ const OwnFolder &OwnFolder::ofThisProcess()
 
 OwnFolder::OwnFolder()
 {
-    // Started by the kernel, a dynamically linked program has its loader mapped beside it.
-    // Without one the kernel ran the loader itself as the program, which then loaded this
-    // file: /proc/self/exe names the loader.
-    if (getauxval(AT_BASE) == 0)
+    // Started by the kernel, a program that names a loader has it mapped beside it. Without
+    // one the kernel ran the loader itself as the program, which then loaded this file:
+    // /proc/self/exe names the loader.
+    if (namesALoader() && getauxval(AT_BASE) == 0)
         return;
 
     // The running file itself, also when it has been deleted or its volume unmounted.
