@@ -2,7 +2,6 @@
 
 #include <QFile>
 
-#include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <link.h>
@@ -75,17 +74,15 @@ OwnFolder::OwnFolder()
         return;
     }
 
+    // A volume's root: the kernel says so, or (older kernels) its parent lies on another device.
     struct statx about = {};
-    mountRoot_ =
-        folder == "/"
-        || (statx(opened, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &about) == 0
-            && (about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
-            && (about.stx_attributes & STATX_ATTR_MOUNT_ROOT));
-    if (!(about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && !mountRoot_) {
-        // Older kernels: a mount root lies on another device than its parent.
-        struct stat parent = {};
+    struct stat parent = {};
+    if (statx(opened, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &about) == 0
+        && (about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
+        mountRoot_ = about.stx_attributes & STATX_ATTR_MOUNT_ROOT;
+    else
         mountRoot_ = fstatat(opened, "..", &parent, 0) != 0 || parent.st_dev != self.st_dev;
-    }
+    mountRoot_ = mountRoot_ || folder == "/";
     descriptor_ = opened;
     device_ = self.st_dev;
     inode_ = self.st_ino;

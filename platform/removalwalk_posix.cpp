@@ -134,9 +134,7 @@ bool emptyFolder(int folder, Walk &walk)
     }
     return empty;
 }
-} // namespace
 
-namespace {
 // Empties the folder open as `folder` (found at `name`), then removes the folder itself when
 // it is empty and `name` still names it: never its parents, never what was put in its place.
 bool walkFrom(int folder, const QByteArray &name, RemovalWalk::Hidden hidden)

@@ -30,7 +30,8 @@ private:
     QString makeFolder(const QString &name, const QString &variant, bool withSelfUpdater = true);
     QProcess *start(const QString &launcherFolder, const QString &qpa = u"none-such"_s);
     static QString read(const QString &file);
-    static QProcessEnvironment withoutDisplay();
+    // Runs `program` to its end with no display and a lock of this test's own; its status.
+    int runWithoutDisplay(const QString &program, const QStringList &arguments, QByteArray *told);
 
     std::unique_ptr<QTemporaryDir> root;
     QList<QProcess *> processes;
@@ -181,12 +182,20 @@ void tst_LauncherProcess::libraryWithItsOwnApplication()
     QVERIFY(read(folder + u"/orvixupdate.log"_s).startsWith(u"called app=no"_s));
 }
 
-QProcessEnvironment tst_LauncherProcess::withoutDisplay()
+int tst_LauncherProcess::runWithoutDisplay(const QString &program, const QStringList &arguments,
+                                           QByteArray *told)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
         env.remove(name);
-    return env;
+    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
+    QProcess launcher;
+    launcher.setProcessEnvironment(env);
+    launcher.start(program, arguments);
+    if (!launcher.waitForFinished(10000) || launcher.exitStatus() != QProcess::NormalExit)
+        return -1;
+    *told = launcher.readAllStandardError();
+    return launcher.exitCode();
 }
 
 void tst_LauncherProcess::withoutDisplayTheBoxGoesToStderr_data()
@@ -209,15 +218,9 @@ void tst_LauncherProcess::withoutDisplayTheBoxGoesToStderr()
     QFETCH(int, status);
     const QString folder = makeFolder(u"app"_s, variant, selfUpdater);
     QFile(folder + u"/update.zup"_s).open(QIODevice::WriteOnly);
-    QProcess launcher;
-    QProcessEnvironment env = withoutDisplay();
-    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
-    launcher.setProcessEnvironment(env);
-    launcher.start(folder + u"/launcher"_s);
-    QVERIFY(launcher.waitForFinished(10000));
-    QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(launcher.exitCode(), status);
-    QVERIFY2(QString::fromUtf8(launcher.readAllStandardError()).contains(told), qPrintable(told));
+    QByteArray stderrText;
+    QCOMPARE(runWithoutDisplay(folder + u"/launcher"_s, {}, &stderrText), status);
+    QVERIFY2(QString::fromUtf8(stderrText).contains(told), qPrintable(told));
 }
 
 void tst_LauncherProcess::onlyTheOneFileOfTheProvenFolderIsLoaded_data()
@@ -233,52 +236,41 @@ void tst_LauncherProcess::onlyTheOneFileOfTheProvenFolderIsLoaded()
 {
     QFETCH(QString, how);
     const QString sample = QStringLiteral(SAMPLES) + u"/sample/"_s + library;
-    QString program = makeFolder(u"prod"_s, QString()) + u"/launcher"_s;
+    const QString folder = makeFolder(u"prod"_s, QString());
+    QString program = folder + u"/launcher"_s;
     QStringList arguments;
-    QStringList planted;
+    QStringList planted; // folders given the library under its own name
     if (how == u"loader"_s) {
-        // The loader's folder holds a library too; /proc/self/exe names the loader.
+        // /proc/self/exe names the loader, whose folder holds a library too.
         const QString tools = root->filePath(u"tools"_s);
         QDir().mkpath(tools);
         QVERIFY(QFile::copy(QFileInfo(u"/lib64/ld-linux-x86-64.so.2"_s).canonicalFilePath(),
                             tools + u"/ld.so"_s));
         arguments = {program};
         program = tools + u"/ld.so"_s;
-        planted = {tools, QFileInfo(program).path()};
+        planted = {tools, folder};
     } else if (how == u"not utf-8"_s) {
         // prod\xff reads as prod\uFFFD, which is written back as the sibling's name.
         const QByteArray real = QFile::encodeName(root->path()) + "/prod\xff";
-        QCOMPARE(
-            std::rename(QFile::encodeName(QFileInfo(program).path()).constData(), real.constData()),
-            0);
-        const QString lookAlike = root->filePath(u"prod\uFFFD"_s);
-        QDir().mkpath(lookAlike);
-        planted = {lookAlike};
+        QCOMPARE(std::rename(QFile::encodeName(folder).constData(), real.constData()), 0);
+        planted = {root->filePath(u"prod\uFFFD"_s)};
         program = u"/bin/sh"_s;
         arguments = {u"-c"_s, u"exec \"$0\"/prod*/launcher"_s, root->path()};
     } else if (how == u"lib prefix"_s) {
-        planted = {QFileInfo(program).path()};
-        QVERIFY(QFile::copy(sample, planted[0] + u"/lib"_s + library));
+        QVERIFY(QFile::copy(sample, folder + u"/lib"_s + library));
     } else {
-        planted = {QFileInfo(program).path() + u"/haswell"_s};
+        planted = {folder + u"/haswell"_s};
     }
-    for (const QString &folder : planted) {
-        QDir().mkpath(folder);
-        QFile::copy(sample, folder + u"/"_s + library);
+    for (const QString &where : planted) {
+        QDir().mkpath(where);
+        QFile::copy(sample, where + u"/"_s + library);
     }
-    if (how == u"lib prefix"_s || how == u"haswell"_s)
-        QFile::remove(QFileInfo(program).path() + u"/"_s + library);
 
-    QProcess launcher;
-    QProcessEnvironment env = withoutDisplay();
-    env.insert(u"XDG_RUNTIME_DIR"_s, root->filePath(u"runtime"_s));
-    launcher.setProcessEnvironment(env);
-    launcher.start(program, arguments);
-    QVERIFY(launcher.waitForFinished(10000));
-    QCOMPARE(launcher.exitCode(), 0);
-    QVERIFY(launcher.readAllStandardError().contains("is not correct library"));
-    for (const QString &folder : planted)
-        QVERIFY2(!QFile::exists(folder + u"/orvixupdate.log"_s), qPrintable(folder));
+    QByteArray told;
+    QCOMPARE(runWithoutDisplay(program, arguments, &told), 0);
+    QVERIFY(told.contains("is not correct library"));
+    for (const QString &where : planted << folder)
+        QVERIFY2(!QFile::exists(where + u"/orvixupdate.log"_s), qPrintable(where));
 }
 
 QTEST_GUILESS_MAIN(tst_LauncherProcess)

@@ -32,6 +32,7 @@ private slots:
 
 private:
     int runDriver(const QStringList &arguments);
+    QProcessEnvironment driverEnvironment() const; // the sandbox's home, off screen
     bool mountTmpfs(const QString &folder);
     QStringList everything() const;
 
@@ -60,18 +61,23 @@ void tst_UninstallerProcess::init()
 
 int tst_UninstallerProcess::runDriver(const QStringList &arguments)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"HOME"_s, home);
-    env.remove(u"XDG_CONFIG_HOME"_s);
-    env.remove(u"XDG_DATA_HOME"_s);
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     QProcess driver;
-    driver.setProcessEnvironment(env);
+    driver.setProcessEnvironment(driverEnvironment());
     driver.setWorkingDirectory(sandbox->path());
     driver.start(product + u"/uninstaller"_s, arguments);
     if (!driver.waitForFinished(30000))
         return -1;
     return driver.exitStatus() == QProcess::NormalExit ? driver.exitCode() : -2;
+}
+
+QProcessEnvironment tst_UninstallerProcess::driverEnvironment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, home);
+    env.remove(u"XDG_CONFIG_HOME"_s);
+    env.remove(u"XDG_DATA_HOME"_s);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    return env;
 }
 
 QStringList tst_UninstallerProcess::everything() const
@@ -216,11 +222,8 @@ void tst_UninstallerProcess::unprovenFolderRemovesNothing()
     }
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"HOME"_s, home);
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     QProcess run;
-    run.setProcessEnvironment(env);
+    run.setProcessEnvironment(driverEnvironment());
     run.start(program, arguments);
     QVERIFY(run.waitForStarted());
     if (how == u"deleted"_s) {
