@@ -39,19 +39,29 @@ else()
         -Woverloaded-virtual
         -Wconversion
         -Wformat=2
-        $<$<BOOL:${ZELVANE_WERROR}>:-Werror>)
+        $<$<BOOL:${ZELVANE_WERROR}>:-Werror>
+        # Where the sources and the build lie is no part of the programs.
+        -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+        -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
 endif()
 # How everything built for Windows links, also what takes none of the settings above (the
-# sample update libraries): one file each, nothing to ship beside it, the C and C++ runtimes
-# linked in, symbols stripped.
+# sample update libraries): on a static Qt one file each, nothing to ship beside it, the C and
+# C++ runtimes linked in; on a shared Qt with the runtime DLLs its Qt DLLs use. Symbols stripped,
+# no time stamp: the same sources give the same bytes.
+get_target_property(ZELVANE_QT_TYPE Qt6::Core TYPE)
 add_library(zelvane_linking INTERFACE)
 if(MINGW)
-    target_link_options(zelvane_linking INTERFACE -static $<$<CONFIG:Release,MinSizeRel>:-s>)
+    target_link_options(zelvane_linking INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>
+        -Wl,--no-insert-timestamp)
+    if(ZELVANE_QT_TYPE STREQUAL "STATIC_LIBRARY")
+        target_link_options(zelvane_linking INTERFACE -static)
+    endif()
 endif()
 target_link_libraries(zelvane_settings INTERFACE zelvane_linking)
 
 include(ZelvaneResources)
 include(ZelvaneSystemDlls)
+include(ZelvaneQtFolder)
 
 # One of the programs: a GUI-subsystem executable on Windows (no console comes up, also for
 # the windowless launcher) with its icon, version and manifest; ZELVANE_VERSION for main().

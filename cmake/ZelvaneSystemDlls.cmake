@@ -3,7 +3,7 @@
 # folder first. Each is imported through a delay-load library of the same name instead, found
 # ahead of MinGW's own import library; the program's first act (systemdllsonly_win.cpp) limits
 # where those are then loaded from.
-set(ZELVANE_DELAYED_DLLS authz d3d11 d3d9 dwmapi dwrite dxgi netapi32 userenv uxtheme version
+set(ZELVANE_DELAYED_DLLS authz d3d11 d3d9 dwmapi dwrite dxgi mpr netapi32 userenv uxtheme version
     winmm wtsapi32)
 
 # Makes the delay-load import libraries once per build folder.

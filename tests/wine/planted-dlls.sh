@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# planted-dlls.sh BUILD: no DLL left beside a program runs. Each of installer.exe,
-# uninstaller.exe and launcher.exe is put in a downloads folder together with a look-alike of
-# every DLL it names that is not one of Windows' KnownDLLs: those of its import table, and any
-# other "<name>.dll" in its text (delay-loaded and dynamically loaded ones). A look-alike
+# planted-dlls.sh BUILD PROGRAM.exe...: no DLL left beside a program runs. Each program is put
+# in a downloads folder (a program shipped as a folder, with Qt6Core.dll beside it, with its
+# folder) together with a look-alike of every DLL it or its folder's DLLs name that is not one
+# of Windows' KnownDLLs nor shipped in the folder: those of their import tables, and any other
+# "<name>.dll" in their text (delay-loaded and dynamically loaded ones). A look-alike
 # exports what the program imports from the real one, and its DllMain leaves a mark. Wine is
 # told to prefer a DLL from the program's folder, as Windows does, and the program runs for a
 # while. A plain program importing version.dll shows that a planted DLL does run.
@@ -13,6 +14,7 @@
 # other look-alike ran beside any of the three.
 set -uo pipefail
 build=$(cd "$1" && pwd)
+shift
 if [ -z "${DISPLAY:-}" ] && [ -s "${ZELVANE_DISPLAY_FILE:-}" ]; then
     export DISPLAY=$(head -1 "$ZELVANE_DISPLAY_FILE")
 fi
@@ -56,27 +58,35 @@ int main(void) { DWORD unused; return GetFileVersionInfoSizeW(L"C:\\windows\\sys
 EOF
 $cc -o "$work/control.exe" "$work/control.c" -lversion || exit 1
 
-# A C program that imports one function of each KnownDLL that PROGRAM imports, and the -l
+# The files of PROGRAM: itself, and for a program shipped as a folder every DLL there.
+files_of() {
+    echo "$1"
+    [ -f "$(dirname "$1")/Qt6Core.dll" ] && find "$(dirname "$1")" -iname '*.dll' | sort
+    true
+}
+# A C program that imports one function of each KnownDLL that FILES import, and the -l
 # options it links with.
 bare_program() {
-    $objdump -p "$1" | awk -v known="$known" '
-        /^\tDLL Name: / { dll = tolower($3); sub(/\.dll$/, "", dll); taken = !index(known, " " dll " ") }
+    $objdump -p "$@" | awk -v known="$known" '
+        /^\tDLL Name: / { dll = tolower($3); sub(/\.dll$/, "", dll); taken = !index(known, " " dll " ") || seen[dll]++ }
         !taken && dll != "" && /^\t[0-9a-f]+\t/ && NF >= 3 {
             print "extern int " $3 "(void);"; refs = refs "(void *)" $3 ", "; libs = libs " -l" dll; taken = 1 }
         END { print "void *volatile used[] = {" refs "0};"; print "int main(void) { return used[0] == 0; }"; print "//" libs }'
 }
 
-# The DLLs a program names, lower case, one a line.
+# The DLLs FILES name, lower case, one a line.
 named_dlls() {
     {
-        $objdump -p "$1" | sed -n 's/^\tDLL Name: //p'
-        strings -a "$1"
-        strings -a -el "$1"
+        $objdump -p "$@" | sed -n 's/^\tDLL Name: //p'
+        strings -a "$@"
+        strings -a -el "$@"
     } | grep -oiE '[a-z0-9_.-]+\.dll' | tr 'A-Z' 'a-z' | sort -u
 }
-# What a program imports from one DLL by name, as its import table says.
+# What FILES import from DLL by name, as their import tables say: imported_from DLL FILES...
 imported_from() {
-    $objdump -p "$1" | awk -v dll="$2" '
+    local dll=$1
+    shift
+    $objdump -p "$@" | awk -v dll="$dll" '
         /^\tDLL Name: / { current = tolower($3) }
         current == dll && /^\t[0-9a-f]+\t/ && NF >= 3 { print $3 }
         /^$/ { current = "" }'
@@ -88,7 +98,7 @@ look_alike() {
         echo "LIBRARY $dll"
         echo "EXPORTS"
         {
-            imported_from "$program" "$dll"
+            imported_from "$dll" $(files_of "$program")
             [ -f "$imports/lib$base.a" ] &&
                 x86_64-w64-mingw32-nm --defined-only "$imports/lib$base.a" 2>/dev/null | awk '$2 == "T" { print $3 }'
         } | sort -u | sed 's/$/=stub/'
@@ -102,10 +112,15 @@ run_planted() {
     local program=$1 namer=${2:-$1} name folder planted=()
     name=$(basename "$program" .exe)
     folder=$WINEPREFIX/drive_c/users/Public/Downloads/$name
-    mkdir -p "$folder"
-    cp "$program" "$folder/"
-    for dll in $(named_dlls "$namer"); do
+    rm -rf "$folder" && mkdir -p "$folder"
+    if [ -f "$(dirname "$program")/Qt6Core.dll" ]; then
+        cp -r "$(dirname "$program")/." "$folder/"
+    else
+        cp "$program" "$folder/"
+    fi
+    for dll in $(named_dlls $(files_of "$namer")); do
         case "$known" in *" ${dll%.dll} "*) continue ;; esac
+        ls "$folder" | tr 'A-Z' 'a-z' | grep -qxF "$dll" && continue # shipped with the program
         case "$dll" in api-ms-*|ext-ms-*|"$(basename "$namer" .exe).dll"|orvixupdate.dll) continue ;; esac
         look_alike "$namer" "$dll" "$folder" && planted+=("${dll%.dll}")
     done
@@ -122,10 +137,6 @@ run_planted() {
 }
 
 failures=0
-bare_program "$build/bin/installer.exe" >"$work/bare.c"
-$cc -o "$work/bare.exe" "$work/bare.c" $(tail -1 "$work/bare.c" | cut -c3-) || exit 1
-wines=$(run_planted "$work/bare.exe" "$build/bin/installer.exe")
-echo "  (Wine's own system DLLs load these from the program's folder: ${wines:-none})"
 ran=$(run_planted "$work/control.exe")
 if [ "$ran" = "version.dll " ]; then
     echo "  ok    a look-alike version.dll beside a plain program runs (the planting works)"
@@ -133,13 +144,18 @@ else
     echo "  FAIL  the planting works: the plain program's look-alikes that ran: '$ran'"
     failures=$((failures + 1))
 fi
-for program in installer uninstaller launcher; do
-    ran=$(run_planted "$build/bin/$program.exe")
+for program in "$@"; do
+    name=$(basename "$program")
+    bare_program $(files_of "$program") >"$work/bare.c"
+    $cc -o "$work/bare.exe" "$work/bare.c" $(tail -1 "$work/bare.c" | cut -c3-) || exit 1
+    wines=$(run_planted "$work/bare.exe" "$program")
+    echo "  (Wine's own system DLLs load these from $name's folder: ${wines:-none})"
+    ran=$(run_planted "$program")
     for own in $wines; do ran=${ran/$own /}; done
     if [ -z "$ran" ]; then
-        echo "  ok    no DLL beside $program.exe runs"
+        echo "  ok    no DLL beside $name runs"
     else
-        echo "  FAIL  look-alikes beside $program.exe ran: $ran"
+        echo "  FAIL  look-alikes beside $name ran: $ran"
         failures=$((failures + 1))
     fi
 done

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# whole-runs.sh BUILD: the real installer.exe, uninstaller.exe and launcher.exe of a Windows build,
-# each run under Wine on the X display in DISPLAY and driven as a person would, with clicks
+# whole-runs.sh BUILD: the real installer.exe and uninstaller.exe (BUILD/bin) and the launcher's
+# folder (BUILD/launcher, its samples in BUILD/shared) of a Windows build, each run under Wine on the X display in DISPLAY and driven as a person would, with clicks
 # on the documented places of their windows. Every window is photographed into
 # BUILD/screenshots/. Exit status 0 when every check held; each failed check is printed.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 bin=$build/bin
+samples=$build/shared/tests/libs
 wine32=$build/tests/wine
 shots=$build/screenshots
 runs=$build/whole-runs
@@ -132,10 +133,11 @@ fi
 
 echo "launcher.exe"
 updates=$runs/updates
-run_launcher() { # run_launcher VARIANT: a launcher folder with that library (or none)
+run_launcher() { # run_launcher VARIANT: the launcher's folder with that library (or none)
     rm -rf "$updates" && mkdir -p "$updates"
-    cp "$bin/launcher.exe" "$build/tests/libs/updateSelf.exe" "$updates/"
-    [ -n "$1" ] && cp "$build/tests/libs/$1/orvixupdate.dll" "$updates/"
+    cp -r "$build/launcher/." "$updates/"
+    cp "$samples/updateSelf.exe" "$updates/"
+    [ -n "$1" ] && cp "$samples/$1/orvixupdate.dll" "$updates/"
     touch "$updates/Zelvane 2.1 更新.zup"
 }
 run_launcher sample
@@ -166,6 +168,21 @@ for row in "noexport|Warning!|launcher-warning" "|Error|launcher-error"; do
         kill "$box" 2>/dev/null
     fi
 done
+
+# The library makes the application object and closes boxes with its timer: that works only
+# when the launcher and the library share one QtCore.
+run_launcher ownapp
+rm "$updates/updateSelf.exe"
+wine "$updates/launcher.exe" &
+box=$!
+if finished "$box" 15; then
+    wait "$box"
+    check "the library's timer closed the launcher's box; status 1 (no self-updater)" test $? -eq 1
+else
+    check "the library's timer closes the launcher's box" false
+    kill "$box" 2>/dev/null
+fi
+check "the library found no application object of the launcher's" grep -qs '^called app=no' "$updates/orvixupdate.log"
 
 wineserver --kill 2>/dev/null
 echo "screenshots in $shots"
