@@ -19,21 +19,28 @@ function(zelvane_mingw_runtime_dlls out)
 endfunction()
 
 # zelvane_qt_folder(TARGET folder MODULES Core Gui ... PLUGINS QWindowsIntegrationPlugin ...):
-# a target that puts those DLLs and plugins (each in its type's subfolder) into folder.
+# a target that puts those DLLs and plugins (each in its type's subfolder) into folder. They are
+# copied stripped (the runtime's libstdc++ alone carries 22 MB of symbols), with a fixed time
+# stamp so that two builds give the same bytes.
 function(zelvane_qt_folder target folder)
     cmake_parse_arguments(ARG "" "" "MODULES;PLUGINS" ${ARGN})
     zelvane_mingw_runtime_dlls(runtime)
+    set(strip ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} --strip-unneeded)
     set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${folder})
-    set(files ${runtime})
-    foreach(module ${ARG_MODULES})
-        list(APPEND files $<TARGET_FILE:Qt6::${module}>)
+    foreach(dll ${runtime})
+        get_filename_component(name "${dll}" NAME)
+        list(APPEND commands COMMAND ${strip} -o ${folder}/${name} ${dll})
     endforeach()
-    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} ${folder})
+    foreach(module ${ARG_MODULES})
+        list(APPEND commands COMMAND ${strip}
+            -o ${folder}/$<TARGET_FILE_NAME:Qt6::${module}> $<TARGET_FILE:Qt6::${module}>)
+    endforeach()
     foreach(plugin ${ARG_PLUGINS})
         get_target_property(type Qt6::${plugin} QT_PLUGIN_TYPE)
         list(APPEND commands
             COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}/${type}
-            COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Qt6::${plugin}> ${folder}/${type})
+            COMMAND ${strip} -o ${folder}/${type}/$<TARGET_FILE_NAME:Qt6::${plugin}>
+                $<TARGET_FILE:Qt6::${plugin}>)
     endforeach()
     add_custom_target(${target} ALL ${commands} VERBATIM)
 endfunction()

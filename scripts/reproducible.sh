@@ -4,7 +4,6 @@
 # uninstaller.exe and the launcher's folder equals those of build-windows/ (scripts/windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 for file in bin/installer.exe bin/uninstaller.exe launcher/launcher.exe; do
     [ -f "build-windows/$file" ] || { echo "no build-windows/$file: run scripts/windows.sh build first" >&2; exit 1; }
 done
