@@ -5,6 +5,9 @@ set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_AUTORCC ON)
+# Resources in rcc's first format, which has no time stamps: the same bytes from any checkout.
+set(ZELVANE_RCC_OPTIONS --format-version 1)
+set(CMAKE_AUTORCC_OPTIONS ${ZELVANE_RCC_OPTIONS})
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
@@ -83,7 +86,7 @@ endfunction()
 # themselves wherever it is linked: no Q_INIT_RESOURCE needed.
 function(zelvane_skinned_program name)
     add_library(${name}_windows OBJECT ${ARGN})
-    set_target_properties(${name}_windows PROPERTIES AUTORCC_OPTIONS "--no-compress")
+    set_target_properties(${name}_windows PROPERTIES AUTORCC_OPTIONS "--no-compress;${ZELVANE_RCC_OPTIONS}")
     target_include_directories(${name}_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${name}_windows PUBLIC skin platform Qt6::Widgets PRIVATE zelvane_settings)
 

@@ -26,8 +26,10 @@ function(zelvane_make_delayed_imports folder)
         list(SORT functions)
         list(JOIN functions "\n" exports)
         file(WRITE ${folder}/${dll}.def "LIBRARY ${dll}.dll\nEXPORTS\n${exports}\n")
-        execute_process(COMMAND ${dlltool} --input-def ${folder}/${dll}.def --dllname ${dll}.dll
-            --output-delaylib ${folder}/lib${dll}.a COMMAND_ERROR_IS_FATAL ANY)
+        # Made inside the folder: dlltool names the library's symbols after the path it is given.
+        execute_process(COMMAND ${dlltool} --input-def ${dll}.def --dllname ${dll}.dll
+            --output-delaylib lib${dll}.a --temp-prefix ${dll} WORKING_DIRECTORY ${folder}
+            COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
 endfunction()
 
@@ -35,6 +37,13 @@ endfunction()
 function(zelvane_system_dlls_only target)
     set(folder ${CMAKE_BINARY_DIR}/delayed-imports)
     zelvane_make_delayed_imports(${folder})
-    target_link_directories(${target} BEFORE PRIVATE ${folder})
+    # The linker orders import sections by their libraries' paths, so an absolute path would
+    # make the bytes depend on where the build is. Ninja links in the build folder.
+    if(CMAKE_GENERATOR MATCHES "Ninja")
+        file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${folder})
+        target_link_options(${target} BEFORE PRIVATE -L${folder})
+    else()
+        target_link_directories(${target} BEFORE PRIVATE ${folder})
+    endif()
     target_sources(${target} PRIVATE ${ZELVANE_TOP}/platform/systemdllsonly_win.cpp)
 endfunction()

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # Builds the shipped Windows programs a second time, from a copy of these sources in another
-# folder (the same kits, the commit's time), and checks that every byte of installer.exe,
+# folder (the same kits, the files' times of now), and checks that every byte of installer.exe,
 # uninstaller.exe and the launcher's folder equals those of build-windows/ (scripts/windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for file in bin/installer.exe bin/uninstaller.exe launcher/launcher.exe; do
     [ -f "build-windows/$file" ] || { echo "no build-windows/$file: run scripts/windows.sh build first" >&2; exit 1; }
 done
-if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
-    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
-    export SOURCE_DATE_EPOCH
-fi
-other=$(mktemp -d /tmp/zelvane-second-build-XXXXXX)
+# The linker orders some inputs by path: build on the other side of the system's /usr.
+base=/tmp
+[[ "$PWD" < /usr ]] && base=/var/tmp
+other=$(mktemp -d "$base/zelvane-second-build-XXXXXX")
 trap 'rm -rf "$other"' EXIT
-# The sources as they stand (what git tracks, and new files not ignored), under another path.
+# The sources as they stand (what git tracks, and new files not ignored), under another path,
+# with the files' times of now: nothing may depend on them.
 mkdir -p "$other/elsewhere/sources"
-git ls-files -z -co --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$other/elsewhere/sources"
+git ls-files -z -co --exclude-standard | tar --null -T - -cf - | tar --touch -xf - -C "$other/elsewhere/sources"
 started=$(date +%s)
 (cd "$other/elsewhere/sources" && scripts/windows.sh programs >"$other/build.log" 2>&1) ||
     { tail -30 "$other/build.log" >&2; exit 1; }

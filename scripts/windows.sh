@@ -14,12 +14,6 @@ scripts/deps.sh
 static_kit=$(scripts/qt-windows-kit.sh static)
 shared_kit=$(scripts/qt-windows-kit.sh shared)
 build=$root/build-windows
-# rcc stamps the pictures with their files' times: take the commit's instead.
-if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
-    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
-    export SOURCE_DATE_EPOCH
-fi
-
 # windows_build KIT FOLDER PROGRAMS [OPTIONS...]: configures and builds those programs.
 windows_build() {
     local kit=$1 folder=$2 programs=$3 targets=()
@@ -27,6 +21,11 @@ windows_build() {
         set -- "$@" -DZELVANE_BUILD_TESTS=OFF
         for t in ${programs//;/ }; do targets+=(--target "$t"); done
         [ "$programs" = launcher ] && targets+=(--target launcher_folder)
+    fi
+    # A folder configured with another kit (an older revision) would keep using it.
+    if [ "$(cat "$folder/zelvane-kit" 2>/dev/null)" != "$kit" ]; then
+        rm -rf "$folder/CMakeCache.txt" "$folder/CMakeFiles"
+        mkdir -p "$folder" && echo "$kit" >"$folder/zelvane-kit"
     fi
     "$kit/bin/qt-cmake" -S "$root" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         "-DZELVANE_PROGRAMS=$programs" "${@:4}" \
