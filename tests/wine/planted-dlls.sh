@@ -80,7 +80,7 @@ named_dlls() {
         $objdump -p "$@" | sed -n 's/^\tDLL Name: //p'
         strings -a "$@"
         strings -a -el "$@"
-    } | grep -oiE '[a-z0-9_.-]+\.dll' | tr 'A-Z' 'a-z' | sort -u
+    } | grep -oiE '[a-z0-9_.+-]+\.dll' | tr 'A-Z' 'a-z' | sort -u
 }
 # What FILES import from DLL by name, as their import tables say: imported_from DLL FILES...
 imported_from() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # whole-runs.sh BUILD: the real installer.exe and uninstaller.exe (BUILD/bin) and the launcher's
-# folder (BUILD/launcher, its samples in BUILD/shared) of a Windows build, each run under Wine on the X display in DISPLAY and driven as a person would, with clicks
-# on the documented places of their windows. Every window is photographed into
+# folder (BUILD/launcher, its samples in BUILD/shared) of a Windows build, each run under Wine on
+# the X display in DISPLAY and driven as a person would, with clicks on the documented places of
+# their windows. Every window is photographed into
 # BUILD/screenshots/. Exit status 0 when every check held; each failed check is printed.
 set -uo pipefail
 build=$(cd "$1" && pwd)
