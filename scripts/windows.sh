@@ -42,10 +42,11 @@ printf '%-24s %s bytes in %s files\n' launcher/ "$(du -sb "$build/launcher" | cu
     "$(find "$build/launcher" -type f | wc -l)"
 [ -n "$mode" ] && exit 0
 
-# One Wine prefix, one program at a time: the suites run one after another. Those that need an
-# X display get one of their own from a CTest fixture.
-ctest --test-dir "$build" -L windows --output-on-failure
-ctest --test-dir "$build/shared" -L windows --output-on-failure
+# The suites share one Wine prefix and run one at a time in it; the planted-DLL check has a
+# prefix of its own and runs beside them. Those that need an X display get one of their own
+# from a CTest fixture.
+ctest --test-dir "$build" -L windows --output-on-failure --parallel 2
+ctest --test-dir "$build/shared" -L windows --output-on-failure --parallel 2
 . scripts/display.sh
 tests/wine/whole-runs.sh "$build"
 scripts/reproducible.sh

@@ -91,19 +91,22 @@ imported_from() {
         current == dll && /^\t[0-9a-f]+\t/ && NF >= 3 { print $3 }
         /^$/ { current = "" }'
 }
-# A look-alike of DLL for PROGRAM, in FOLDER.
-look_alike() {
-    local program=$1 dll=$2 folder=$3 base=${2%.dll}
+# Makes a look-alike of DLL for PROGRAM, once per program (its bare twin takes the same ones).
+make_look_alike() {
+    local program=$1 dll=$2 base=${2%.dll} made
+    made=$work/looks/$(basename "$program" .exe)
+    [ -f "$made/$dll" ] && return 0
+    mkdir -p "$made"
     {
-        echo "LIBRARY $dll"
+        echo "LIBRARY \"$dll\""
         echo "EXPORTS"
         {
             imported_from "$dll" $(files_of "$program")
             [ -f "$imports/lib$base.a" ] &&
                 x86_64-w64-mingw32-nm --defined-only "$imports/lib$base.a" 2>/dev/null | awk '$2 == "T" { print $3 }'
         } | sort -u | sed 's/$/=stub/'
-    } >"$work/looks/$base.def"
-    $cc -shared -o "$folder/$dll" "$work/look.c" "$work/looks/$base.def" 2>>"$work/looks/errors.log"
+    } >"$made/$base.def"
+    $cc -shared -o "$made/$dll" "$work/look.c" "$made/$base.def" 2>>"$work/looks/errors.log"
 }
 
 # Runs PROGRAM in a downloads folder of its own beside look-alikes of the DLLs that NAMER
@@ -118,11 +121,17 @@ run_planted() {
     else
         cp "$program" "$folder/"
     fi
+    local dlls=()
     for dll in $(named_dlls $(files_of "$namer")); do
         case "$known" in *" ${dll%.dll} "*) continue ;; esac
         ls "$folder" | tr 'A-Z' 'a-z' | grep -qxF "$dll" && continue # shipped with the program
         case "$dll" in api-ms-*|ext-ms-*|"$(basename "$namer" .exe).dll"|orvixupdate.dll) continue ;; esac
-        look_alike "$namer" "$dll" "$folder" && planted+=("${dll%.dll}")
+        dlls+=("$dll")
+        make_look_alike "$namer" "$dll" &
+    done
+    wait
+    for dll in "${dlls[@]}"; do
+        cp "$work/looks/$(basename "$namer" .exe)/$dll" "$folder/" 2>/dev/null && planted+=("${dll%.dll}")
     done
     echo "  $name: ${#planted[@]} look-alikes: ${planted[*]}" >&2
     rm -rf "$marks"
