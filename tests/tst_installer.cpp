@@ -55,9 +55,13 @@ namespace {
 const QString desktop = u"/home/小明/Desktop"_s;
 const QString startup = u"/home/小明/.config/autostart"_s;
 
+// A slide missing from the bundle fails the test: two empty images would compare equal.
 QImage slideImage(int n)
 {
-    return QImage(u":/new/prefix1/sourcess/b%1.png"_s.arg(n));
+    const QImage slide(u":/new/prefix1/sourcess/b%1.png"_s.arg(n));
+    if (slide.isNull())
+        QTest::qFail(qPrintable(u"slide %1 does not load"_s.arg(n)), __FILE__, __LINE__);
+    return slide;
 }
 } // namespace
 
