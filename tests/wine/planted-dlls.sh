@@ -58,11 +58,12 @@ int main(void) { DWORD unused; return GetFileVersionInfoSizeW(L"C:\\windows\\sys
 EOF
 $cc -o "$work/control.exe" "$work/control.c" -lversion || exit 1
 
+# Whether PROGRAM is shipped as a folder (its Qt beside it).
+shipped_as_folder() { [ -f "$(dirname "$1")/Qt6Core.dll" ]; }
 # The files of PROGRAM: itself, and for a program shipped as a folder every DLL there.
 files_of() {
     echo "$1"
-    [ -f "$(dirname "$1")/Qt6Core.dll" ] && find "$(dirname "$1")" -iname '*.dll' | sort
-    true
+    if shipped_as_folder "$1"; then find "$(dirname "$1")" -iname '*.dll' | sort; fi
 }
 # A C program that imports one function of each KnownDLL that FILES import, and the -l
 # options it links with.
@@ -116,7 +117,7 @@ run_planted() {
     name=$(basename "$program" .exe)
     folder=$WINEPREFIX/drive_c/users/Public/Downloads/$name
     rm -rf "$folder" && mkdir -p "$folder"
-    if [ -f "$(dirname "$program")/Qt6Core.dll" ]; then
+    if shipped_as_folder "$program"; then
         cp -r "$(dirname "$program")/." "$folder/"
     else
         cp "$program" "$folder/"
