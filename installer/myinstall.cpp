@@ -24,10 +24,10 @@ MyInstall::MyInstall(QWidget *parent) : SkinnedWindow(parent), ui(new Ui::MyInst
 
     picTimer = new QTimer(this);
     connect(picTimer, &QTimer::timeout, this, &MyInstall::Mytimepic);
-    picTimer->start(2000);
+    picTimer->start(slideIntervalMs);
     progressTimer = new QTimer(this);
     connect(progressTimer, &QTimer::timeout, this, &MyInstall::Mystart);
-    progressTimer->start(500);
+    progressTimer->start(tickMs);
 }
 
 MyInstall::~MyInstall()
@@ -49,13 +49,13 @@ void MyInstall::Mystart()
 {
     ui->MyBar->setValue(progressCount);
     ++progressCount;
-    if (progressCount < 100)
+    if (progressCount < ticksToEnd)
         return;
 
-    ui->MyBar->setValue(100);
+    ui->MyBar->setValue(ui->MyBar->maximum());
     // The pause blocks the event loop; paint the full bar first so it shows during it.
     ui->MyBar->repaint();
-    platform().sleep(2000);
+    platform().sleep(handOverPauseMs);
     setVisible(false);
     progressTimer->stop();
     picTimer->stop();
@@ -65,8 +65,6 @@ void MyInstall::Mystart()
 
 void MyInstall::Mytimepic()
 {
-    ++picIndex;
+    picIndex = picIndex % slideCount + 1;
     ui->label->setPixmap(slide(picIndex));
-    if (picIndex > 2)
-        picIndex = 0;
 }

@@ -9,13 +9,22 @@ namespace Ui {
 class MyInstall;
 }
 
-// The progress page: a fixed-time bar of 50 seconds and a slideshow, whatever the setup
-// program does; then the finish page.
+// The progress page: a fixed-time bar and a slideshow, whatever the setup program does; then,
+// after a pause with the full bar, the finish page.
 class MyInstall final : public SkinnedWindow
 {
     Q_OBJECT
 
 public:
+    // The page's time: ticksToEnd ticks of tickMs (the bar's last value at the last tick), then
+    // handOverPauseMs. scripts/page-seconds.sh reads these three.
+    static constexpr int tickMs = 500;
+    static constexpr int ticksToEnd = 100;
+    static constexpr int handOverPauseMs = 2000;
+    // Slides b1.png to b<slideCount>.png, one after the other, round and round.
+    static constexpr int slideIntervalMs = 2000;
+    static constexpr int slideCount = 3;
+
     explicit MyInstall(QWidget *parent = nullptr);
     ~MyInstall() override;
 
@@ -29,8 +38,7 @@ private slots:
 
 private:
     Ui::MyInstall *ui;
-    // The slide shown (b<picIndex>.png), but 0 while the third shows: the next tick shows b1.
-    int picIndex = 1;
+    int picIndex = 1;      // the slide shown, b<picIndex>.png
     int progressCount = 0; // the next value of the bar
     QTimer *progressTimer;
     QTimer *picTimer;

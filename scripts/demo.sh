@@ -70,7 +70,7 @@ ln -sf "$(command -v sleep)" "$sandbox/splash/loding.exe"
 splash=$!
 disown "$splash"
 
-echo "Installer: press 下一步; the progress page runs about 52 seconds, then choose on the finish page."
+echo "Installer: press 下一步; the progress page runs about $(scripts/page-seconds.sh) seconds, then choose on the finish page."
 "$bin/installer" || true
 if kill -0 "$splash" 2>/dev/null; then
     echo "splash still running"

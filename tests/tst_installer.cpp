@@ -233,11 +233,14 @@ void tst_Installer::progressRunsFromConstruction()
         intervals << timer->interval();
     }
     std::sort(intervals.begin(), intervals.end());
-    QCOMPARE(intervals, (QList<int>{500, 2000}));
+    QList<int> expected{MyInstall::tickMs, MyInstall::slideIntervalMs};
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(intervals, expected);
     auto *bar = child<QProgressBar>(&page, "MyBar");
-    QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 1, 3000); // the second tick, at 1 s
+    // The second tick and the second slide, each within its time and a margin.
+    QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 1, 2 * MyInstall::tickMs + 1000);
     QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&page, "label")->pixmap().toImage(), slideImage(2),
-                              3000);
+                              MyInstall::slideIntervalMs + 1000);
 }
 
 void tst_Installer::progressTimelineAndHandOver()
@@ -253,15 +256,16 @@ void tst_Installer::progressTimelineAndHandOver()
             page->isVisible() && bar->value() == 100 && openWindows<MyOK>().isEmpty();
     };
 
-    for (int tick = 1; tick <= 99; ++tick) {
+    for (int tick = 1; tick < MyInstall::ticksToEnd; ++tick) {
         QVERIFY(QMetaObject::invokeMethod(page, "Mystart"));
         QCOMPARE(bar->value(), tick - 1);
     }
     QVERIFY(fake->sleeps.isEmpty());
     QVERIFY(page->isVisible());
 
-    QVERIFY(QMetaObject::invokeMethod(page, "Mystart")); // the 100th tick
-    QCOMPARE(fake->sleeps, QList<int>{2000});
+    // The last tick: the full bar, the pause, then the finish page.
+    QVERIFY(QMetaObject::invokeMethod(page, "Mystart"));
+    QCOMPARE(fake->sleeps, QList<int>{MyInstall::handOverPauseMs});
     QVERIFY(shownFullDuringPause);
     QVERIFY(!page->isVisible());
     for (QTimer *timer : page->findChildren<QTimer *>())
@@ -270,9 +274,9 @@ void tst_Installer::progressTimelineAndHandOver()
     QVERIFY(openWindows<MyOK>().first()->isVisible());
 
     QList<int> expected;
-    for (int v = 1; v <= 100; ++v)
+    for (int v = 1; v < MyInstall::ticksToEnd; ++v)
         expected << v;
-    QCOMPARE(values, expected);
+    QCOMPARE(values, expected << bar->maximum());
     QVERIFY(fake->commands.isEmpty());
     QVERIFY(fake->exits.isEmpty());
 }
@@ -282,9 +286,10 @@ void tst_Installer::slideshowCycles()
     MyInstall page;
     auto *label = child<QLabel>(&page, "label");
     QCOMPARE(label->pixmap().toImage(), slideImage(1));
-    for (int expected : {2, 3, 1, 2, 3, 1, 2}) {
+    // Every slide in turn, twice round, then the second again.
+    for (int shown = 2; shown <= 2 * MyInstall::slideCount + 2; ++shown) {
         QVERIFY(QMetaObject::invokeMethod(&page, "Mytimepic"));
-        QCOMPARE(label->pixmap().toImage(), slideImage(expected));
+        QCOMPARE(label->pixmap().toImage(), slideImage((shown - 1) % MyInstall::slideCount + 1));
     }
 }
 
@@ -292,7 +297,7 @@ void tst_Installer::finishForm()
 {
     // The finish page as the user gets it: the one the progress page opens at its end.
     MyInstall progress;
-    for (int tick = 0; tick < 100; ++tick)
+    for (int tick = 0; tick < MyInstall::ticksToEnd; ++tick)
         QVERIFY(QMetaObject::invokeMethod(&progress, "Mystart"));
     QCOMPARE(openWindows<MyOK>().size(), 1);
     MyOK *page = openWindows<MyOK>().first();

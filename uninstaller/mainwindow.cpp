@@ -39,7 +39,7 @@ void MainWindow::on_btnNext_clicked()
     QTimer::singleShot(0, this, &MainWindow::Mystart);
     progressTimer = new QTimer(this);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::Mystart);
-    progressTimer->start(50);
+    progressTimer->start(tickMs);
 }
 
 void MainWindow::on_btnClose_clicked()
@@ -50,11 +50,11 @@ void MainWindow::on_btnClose_clicked()
 void MainWindow::Mystart()
 {
     // Every tick sets a new value, so this runs exactly once.
-    if (ui->progressBar->value() == 15)
+    if (ui->progressBar->value() == removalValue)
         removeProduct();
     ui->progressBar->setValue(progressCount);
     ++progressCount;
-    if (progressCount <= 100)
+    if (progressCount <= lastValue)
         return;
     progressTimer->stop();
     if (!remainsIn.isEmpty() || ownFolderUnproven)

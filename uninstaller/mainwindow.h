@@ -10,13 +10,17 @@ namespace Ui {
 class MainWindow;
 }
 
-// The uninstaller's window: after Start, a bar runs to 100 in 5 seconds, and when it stands
-// at 15 the product is removed in one go; then the completion page follows.
+// The uninstaller's window: after Start, a bar runs to its end, and when it stands at
+// removalValue the product is removed in one go; then the completion page follows.
 class MainWindow final : public SkinnedWindow
 {
     Q_OBJECT
 
 public:
+    static constexpr int tickMs = 50; // one step of the bar
+    static constexpr int lastValue = 100;
+    static constexpr int removalValue = 15;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 

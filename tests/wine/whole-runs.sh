@@ -27,10 +27,11 @@ check() { # check DESCRIPTION COMMAND...: one line per check
 unix() { winepath -u "$1" 2>/dev/null; }
 windows_var() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
-# The window named NAME (and of size WxH, if given) once it is shown; sets X Y WIDTH HEIGHT.
+# The window named NAME (and of size WxH, if given) once it is shown, within SECONDS (60 if not
+# given); sets X Y WIDTH HEIGHT.
 wait_window() {
     local name=$1 size=${2:-} id
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 $((${3:-60} * 5))); do
         for id in $(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null); do
             eval "$(xdotool getwindowgeometry --shell "$id")"
             if [ -z "$size" ] || [ "${WIDTH}x${HEIGHT}" = "$size" ]; then
@@ -56,6 +57,7 @@ finished() { # finished PID SECONDS: the process ended within that time
 }
 
 shortcut="Zelvane儿童电脑操作系统2.0.lnk"
+page_seconds=$("$(dirname "$0")/../../scripts/page-seconds.sh")
 desktop=$(unix "$(windows_var USERPROFILE)\\Desktop")
 startup=$(unix "$(windows_var APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")
 programs=$(unix "$(windows_var APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
@@ -85,7 +87,8 @@ if wait_window MainWindow 560x424; then
     sleep 4 # a slide or two
     shoot installer-progress
     check "setup.exe is started from %TMP% (blank, Chinese)" eventually grep -q 'laid out' "$tmp/setup-ran.txt"
-    check "the finish page shows after the progress page" wait_window MainWindow 539x437
+    # The page's own time, and as much again for a slow start under Wine.
+    check "the finish page shows after the progress page" wait_window MainWindow 539x437 $((2 * page_seconds))
     shoot installer-finish
     click 47 258 # the box of 设置开机启动, to clear it
     sleep 0.5
