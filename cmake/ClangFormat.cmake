@@ -9,7 +9,7 @@ if(NOT CLANG_FORMAT)
 endif()
 
 set(format_sources)
-foreach(folder bench installer launcher platform skin tests tools uninstaller)
+foreach(folder bench installer launcher platform product skin tests tools uninstaller)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
         ${PROJECT_SOURCE_DIR}/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/${folder}/*.h)
     list(APPEND format_sources ${found})

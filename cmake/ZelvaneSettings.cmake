@@ -88,7 +88,7 @@ function(zelvane_skinned_program name)
     add_library(${name}_windows OBJECT ${ARGN})
     set_target_properties(${name}_windows PROPERTIES AUTORCC_OPTIONS "--no-compress;${ZELVANE_RCC_OPTIONS}")
     target_include_directories(${name}_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name}_windows PUBLIC skin platform Qt6::Widgets PRIVATE zelvane_settings)
+    target_link_libraries(${name}_windows PUBLIC skin product Qt6::Widgets PRIVATE zelvane_settings)
 
     zelvane_program(${name} main.cpp)
     target_link_libraries(${name} PRIVATE ${name}_windows)

@@ -29,7 +29,7 @@ using UpdateManagerEntry = void(ZELVANE_CDECL *)(int, char **, QString *);
 
 QString notCorrectLibrary()
 {
-    return QStringLiteral("File: ") + UpdateLauncher::libraryFileName()
+    return QStringLiteral("File: ") + Product::updateLibraryName()
            + QStringLiteral(" is not correct library for UpdateManager!");
 }
 } // namespace
@@ -40,21 +40,12 @@ UpdateLauncher::UpdateLauncher(int &argumentCount, char **arguments)
 
 UpdateLauncher::~UpdateLauncher() = default;
 
-QString UpdateLauncher::libraryFileName()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("orvixupdate.dll");
-#else
-    return QStringLiteral("orvixupdate.so");
-#endif
-}
-
 int UpdateLauncher::run()
 {
-    if (!platform().holdSingleInstance(QStringLiteral("OrvixUpdateManager")))
+    if (!platform().holdSingleInstance(Product::launcherLockName()))
         return 0; // another copy runs: no box, no library
 
-    const QString fileName = libraryFileName();
+    const QString fileName = Product::updateLibraryName();
     if (!QLibrary::isLibrary(fileName))
         return showBox(Box::Error, QStringLiteral("updatemanger"),
                        fileName + QStringLiteral(" is not a library."), 0);
@@ -73,7 +64,7 @@ int UpdateLauncher::run()
     // The export holds the entry's address; one exporting the function itself would be
     // called through its own code bytes, so the address it holds is checked first.
     const auto entry = exported ? *reinterpret_cast<const UpdateManagerEntry *>(exported) : nullptr;
-    if (!entry || !isExecutableCode(reinterpret_cast<const void *>(entry)))
+    if (!entry || !platform().isExecutableCode(reinterpret_cast<const void *>(entry)))
         return showBox(Box::Warning, QStringLiteral("Warning!"), notCorrectLibrary(), 0);
     entry(argc, argv, &result);
 
@@ -82,7 +73,7 @@ int UpdateLauncher::run()
 
     // Only the self-updater beside the launcher; it sees the plain command line.
     const QString selfUpdater =
-        QDir::toNativeSeparators(ownFolder.filePath(QStringLiteral("updateSelf.exe")));
+        QDir::toNativeSeparators(ownFolder.filePath(Product::selfUpdaterName()));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
     return showBox(Box::Error, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"), 1);

@@ -18,8 +18,6 @@ public:
     // Runs the whole sequence; returns the process's exit status.
     int run();
 
-    static QString libraryFileName(); // orvixupdate plus the system's library suffix
-
 private:
     enum class Box
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Everything the programs ask of the operating system. The windows only talk to this
 // interface, so they are the same code on every system and the tests can watch them.
@@ -45,13 +46,22 @@ public:
     // False when another process holds it already.
     virtual bool holdSingleInstance(const QString &name) = 0;
 
+    // True when `address` lies in executable code of a module loaded into this process.
+    virtual bool isExecutableCode(const void *address) = 0;
+
+    // The system's folders and the account's own (its home as the system knows it, whatever the
+    // environment says), beyond Qt's standard locations: no product folder may be or hold one.
+    virtual QStringList systemFolders() = 0;
+
+    // How this system compares file names, and whether `path` is spelled out in full: Windows'
+    // "C:" is absolute to Qt, yet it is the current folder on drive C.
+    static Qt::CaseSensitivity fileNameCase();
+    static bool isFullPath(const QString &path);
+
 protected:
     // `commandLine` is never empty; `program` is empty when the system is to search for it.
     virtual bool launch(const QString &program, const QString &commandLine) = 0;
 };
-
-// True when `address` lies in executable code of a module loaded into this process.
-bool isExecutableCode(const void *address);
 
 Platform &platform();
 void setPlatform(Platform *instance); // nullptr goes back to the system's own

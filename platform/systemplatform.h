@@ -14,6 +14,8 @@ public:
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
+    bool isExecutableCode(const void *address) override;
+    QStringList systemFolders() override;
 
 #ifndef Q_OS_WIN
     // The folder in `variable` when it is absolute, else `underHome` in an absolute HOME;

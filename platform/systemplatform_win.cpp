@@ -2,6 +2,8 @@
 
 #include "win32api.h"
 
+#include <QDir>
+
 #include <cstdlib>
 
 bool SystemPlatform::launch(const QString &program, const QString &commandLine)
@@ -9,7 +11,7 @@ bool SystemPlatform::launch(const QString &program, const QString &commandLine)
     return Win32::startHidden(commandLine.toStdWString(), program.toStdWString());
 }
 
-bool isExecutableCode(const void *address)
+bool SystemPlatform::isExecutableCode(const void *address)
 {
     return Win32::isExecutableCode(address);
 }
@@ -42,4 +44,31 @@ void SystemPlatform::exitProcess(int status)
 bool SystemPlatform::holdSingleInstance(const QString &name)
 {
     return Win32::holdNamedMutex(name.toStdWString());
+}
+
+Qt::CaseSensitivity Platform::fileNameCase()
+{
+    return Qt::CaseInsensitive;
+}
+
+bool Platform::isFullPath(const QString &path)
+{
+    const QString clean = QDir::fromNativeSeparators(path);
+    return (clean.size() >= 3 && clean[0].isLetter() && clean[1] == QLatin1Char(':')
+            && clean[2] == QLatin1Char('/'))
+           || clean.startsWith(QLatin1String("//"));
+}
+
+QStringList SystemPlatform::systemFolders()
+{
+    QStringList folders;
+    for (const char *variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot",
+                                 "windir", "SystemDrive", "ProgramData", "PUBLIC",
+                                 "ALLUSERSPROFILE", "USERPROFILE", "APPDATA", "LOCALAPPDATA"})
+        folders << qEnvironmentVariable(variable);
+    folders << qEnvironmentVariable("SystemRoot") + QStringLiteral("/System32")
+            << qEnvironmentVariable("SystemRoot") + QStringLiteral("/SysWOW64");
+    // The profile as the system knows it, also when USERPROFILE is missing.
+    folders << QString::fromStdWString(Win32::profileFolder());
+    return folders;
 }

@@ -1,4 +1,5 @@
 #include "boxanswerer.h"
+#include "product.h"
 #include "systemplatform.h"
 #include "testfiles.h"
 #include "updatelauncher.h"
@@ -68,7 +69,7 @@ private:
         }
         bool holdSingleInstance(const QString &name) override
         {
-            return name == u"OrvixUpdateManager"_s && !lockTaken;
+            return name == Product::launcherLockName() && !lockTaken;
         }
     };
     TestPlatform testPlatform;
@@ -91,7 +92,7 @@ void tst_Launcher::cleanup()
 
 void tst_Launcher::install(const QString &variant, bool withSelfUpdater)
 {
-    const QString library = UpdateLauncher::libraryFileName();
+    const QString library = Product::updateLibraryName();
     QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/"_s + variant + u"/"_s + library,
                         folder->filePath(library)));
     if (withSelfUpdater)
@@ -177,7 +178,7 @@ void tst_Launcher::noLibraryShowsLoaderError()
     QVERIFY(box.seen);
     QCOMPARE(box.title, u"Error"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
-    const QString head = u"File: "_s + UpdateLauncher::libraryFileName()
+    const QString head = u"File: "_s + Product::updateLibraryName()
                          + u" is not correct library for UpdateManager!\n"_s;
     QVERIFY2(box.text.startsWith(head), qPrintable(box.text));
     QVERIFY(box.text.size() > head.size()); // the loader's own words follow
@@ -188,7 +189,7 @@ void tst_Launcher::noLibraryShowsLoaderError()
 void tst_Launcher::plantedLibraryIsNeverLoaded()
 {
     QTemporaryDir elsewhere;
-    const QString library = UpdateLauncher::libraryFileName();
+    const QString library = Product::updateLibraryName();
     QVERIFY(QFile::copy(QStringLiteral(SAMPLES) + u"/sample/"_s + library,
                         elsewhere.filePath(library)));
     const QString before = QDir::currentPath();
@@ -209,7 +210,7 @@ void tst_Launcher::missingExportWarns()
     QCOMPARE(runLauncher(), 0);
     QCOMPARE(box.title, u"Warning!"_s);
     QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.text, u"File: "_s + UpdateLauncher::libraryFileName()
+    QCOMPARE(box.text, u"File: "_s + Product::updateLibraryName()
                            + u" is not correct library for UpdateManager!"_s);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box.parent, nullptr);
@@ -222,7 +223,7 @@ void tst_Launcher::plainFunctionExportWarnsWithoutCrash()
     BoxAnswerer box(QMessageBox::Ok);
     QCOMPARE(runLauncher(), 0); // reaching this line at all: no crash
     QCOMPARE(box.title, u"Warning!"_s);
-    QCOMPARE(box.text, u"File: "_s + UpdateLauncher::libraryFileName()
+    QCOMPARE(box.text, u"File: "_s + Product::updateLibraryName()
                            + u" is not correct library for UpdateManager!"_s);
     QVERIFY(!QFile::exists(folder->filePath(u"orvixupdate.log"_s)));
 }

@@ -12,9 +12,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-MainWindow::MainWindow(QWidget *parent)
-    : SkinnedWindow(parent), ui(new Ui::MainWindow), lnkName(Product::shortcutName()),
-      groupFolderName(Product::groupName())
+MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
     ui->label->hide();
@@ -66,6 +64,24 @@ void MainWindow::Mystart()
 
 void MainWindow::removeProduct()
 {
+    for (const Product::Removal &item : Product::uninstallerRemovals()) {
+        switch (item.kind) {
+        case Product::Removal::Kind::OwnFolder:
+            emptyOwnFolder();
+            break;
+        case Product::Removal::Kind::Shortcut:
+            removeShortcut(item.folder, item.name);
+            break;
+        case Product::Removal::Kind::Group:
+            platform().startHidden(
+                Commands::removeFolder(platform().folderPath(item.folder), item.name));
+            break;
+        }
+    }
+}
+
+void MainWindow::emptyOwnFolder()
+{
     // Only the folder proven to hold this very program, and never one that is not the
     // product's own, such as the home folder.
     const QString productFolder = platform().programFolder();
@@ -74,24 +90,20 @@ void MainWindow::removeProduct()
     else if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders())
              && !platform().emptyProgramFolder())
         remainsIn << productFolder;
-    removeShortcut(Platform::Folder::Desktop);
-    platform().startHidden(
-        Commands::removeFolder(platform().folderPath(Platform::Folder::Programs), groupFolderName));
-    removeShortcut(Platform::Folder::Startup);
 }
 
-void MainWindow::removeShortcut(Platform::Folder folder)
+void MainWindow::removeShortcut(Platform::Folder folder, const QString &name)
 {
     const QString path = platform().folderPath(folder);
     if (path.isEmpty())
         return; // not "/<shortcut>" at the root of the drive
-    const QString shortcut = QDir(path).absolutePath() + QLatin1Char('/') + lnkName;
+    const QString shortcut = QDir(path).absolutePath() + QLatin1Char('/') + name;
     if (QFile::remove(shortcut))
         return;
     // Still there as an entry of its own? Listed, so that neither a link nor a .lnk is
     // followed (Qt takes a missing .lnk for a link, and an empty one for a broken shortcut).
     const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System;
-    if (QDir(path).entryList(QStringList{lnkName}, all).contains(lnkName))
+    if (QDir(path).entryList(QStringList{name}, all).contains(name))
         remainsIn << path;
 }
 

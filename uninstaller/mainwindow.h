@@ -33,15 +33,14 @@ private slots:
     void Mystart();
 
 private:
-    void removeProduct();
-    void removeShortcut(Platform::Folder folder);
+    void removeProduct(); // everything the product's list names, in its order
+    void emptyOwnFolder();
+    void removeShortcut(Platform::Folder folder, const QString &name);
     void tellWhatRemains();
 
     Ui::MainWindow *ui;
     QTimer *progressTimer = nullptr; // made by the first Start click
     int progressCount = 0;           // the next value of the bar
-    const QString lnkName;
-    const QString groupFolderName;
-    QStringList remainsIn;          // folders still holding what the removal could not remove
-    bool ownFolderUnproven = false; // the program's own folder could not be told for certain
+    QStringList remainsIn;           // folders still holding what the removal could not remove
+    bool ownFolderUnproven = false;  // the program's own folder could not be told for certain
 };

@@ -26,6 +26,8 @@ public:
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
+    bool isExecutableCode(const void *address) override;
+    QStringList systemFolders() override;
 
 protected:
     bool launch(const QString &program, const QString &commandLine) override;

@@ -27,6 +27,16 @@ bool RecordingPlatform::holdSingleInstance(const QString &)
     return true; // no other copy in a test
 }
 
+bool RecordingPlatform::isExecutableCode(const void *)
+{
+    return false; // runs no code it is handed
+}
+
+QStringList RecordingPlatform::systemFolders()
+{
+    return {}; // the windows under test get their folders from `folders`
+}
+
 bool RecordingPlatform::launch(const QString &, const QString &commandLine)
 {
     commands << commandLine;

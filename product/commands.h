@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "product.h"
 
-// The product's names on disk, shared by the installer and the uninstaller.
-namespace Product {
-QString shortcutName(); // Zelvane儿童电脑操作系统2.0.lnk
-QString groupName();    // Zelvane2.0, the Start-menu group
-QString splashName();   // loding.exe
-} // namespace Product
+#include <QString>
 
 // The command lines the programs start, each built in one place. A command whose folder
 // is unknown (empty) or holds a double quote comes back empty: callers start nothing then.

@@ -1,22 +1,5 @@
 #include "commands.h"
 
-namespace Product {
-QString shortcutName()
-{
-    return QStringLiteral("Zelvane儿童电脑操作系统2.0.lnk");
-}
-
-QString groupName()
-{
-    return QStringLiteral("Zelvane2.0");
-}
-
-QString splashName()
-{
-    return QStringLiteral("loding.exe");
-}
-} // namespace Product
-
 namespace {
 // <prefix>"<folder>\<name>" — folder and name joined by one backslash, quoted together.
 QString quotedInFolder(const QString &prefix, const QString &folder, const QString &name)
@@ -47,7 +30,7 @@ QString killSplash()
 
 QString runSetup(const QString &tmpFolder)
 {
-    return openInFolder(tmpFolder, QStringLiteral("setup.exe"));
+    return openInFolder(tmpFolder, Product::setupName());
 }
 
 QString openFile(const QString &folder, const QString &name)
@@ -67,6 +50,6 @@ QString removeFolder(const QString &folder, const QString &name)
 
 QString runSelfUpdater(const QString &path)
 {
-    return QStringLiteral("updateSelf.exe %1").arg(path);
+    return Product::selfUpdaterName() + QLatin1Char(' ') + path;
 }
 } // namespace Commands
