@@ -1,3 +1,5 @@
+#include "myinstall.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -6,8 +8,14 @@
 
 using namespace Qt::StringLiterals;
 
+static QString doubled(const QString &path)
+{
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return path.left(dot) + u"@2x"_s + path.mid(dot);
+}
+
 // Every picture of both image bundles, at the size and with the alpha channel the windows
-// expect, and its double-size twin for high-density screens.
+// expect, and for each one a window shows its double-size twin for high-density screens.
 class tst_Pictures : public QObject
 {
     Q_OBJECT
@@ -25,6 +33,7 @@ private:
         QString path;
         QSize size;
         bool alpha;
+        bool twin = false; // shown by a window, so also at twice the size
     };
     static QList<Expected> expected();
 };
@@ -34,20 +43,23 @@ QList<tst_Pictures::Expected> tst_Pictures::expected()
     const QString in = u":/new/prefix1/sourcess/"_s;
     const QString un = u":/new/prefix1/Images/"_s;
     QList<Expected> list = {
-        {in + u"01.png"_s, {557, 424}, true},  {in + u"02.png"_s, {579, 454}, true},
-        {in + u"03.png"_s, {516, 424}, true},  {in + u"04.png"_s, {539, 437}, true},
-        {in + u"ren.png"_s, {568, 418}, true}, {in + u"index.jpg"_s, {163, 322}, false},
-        {un + u"022.png"_s, {570, 462}, true}, {un + u"tuichu.png"_s, {516, 424}, true},
+        {in + u"01.png"_s, {557, 424}, true, true},  {in + u"02.png"_s, {579, 454}, true, true},
+        {in + u"03.png"_s, {516, 424}, true},        {in + u"04.png"_s, {539, 437}, true, true},
+        {in + u"ren.png"_s, {568, 418}, true},       {in + u"index.jpg"_s, {163, 322}, false},
+        {un + u"022.png"_s, {570, 462}, true, true}, {un + u"tuichu.png"_s, {516, 424}, true, true},
     };
-    for (const QString &n : {u"1"_s, u"2"_s, u"3"_s}) {
-        list << Expected{in + u"b-"_s + n + u".png"_s, {96, 41}, true}
-             << Expected{in + u"close_"_s + n + u".png"_s, {59, 37}, true}
-             << Expected{in + u"w-"_s + n + u".png"_s, {72, 41}, true}
-             << Expected{in + u"b"_s + n + u".png"_s, {343, 205}, false}
-             << Expected{in + u"b"_s + n + u".jpg"_s, {343, 205}, false}
-             << Expected{un + u"b-"_s + n + u".png"_s, {92, 41}, true}
-             << Expected{un + u"close_"_s + n + u".png"_s, {59, 37}, true};
+    for (int n = 1; n <= 3; ++n) {
+        const QString number = QString::number(n);
+        const bool shown = n < 3; // the third button state is never shown
+        list << Expected{in + u"b-"_s + number + u".png"_s, {96, 41}, true, shown}
+             << Expected{in + u"close_"_s + number + u".png"_s, {59, 37}, true, shown}
+             << Expected{in + u"w-"_s + number + u".png"_s, {72, 41}, true, shown}
+             << Expected{in + u"b"_s + number + u".jpg"_s, {343, 205}, false}
+             << Expected{un + u"b-"_s + number + u".png"_s, {92, 41}, true, shown}
+             << Expected{un + u"close_"_s + number + u".png"_s, {59, 37}, true, shown};
     }
+    for (int n = 1; n <= MyInstall::slideCount; ++n)
+        list << Expected{in + u"b%1.png"_s.arg(n), {343, 205}, false, true};
     return list;
 }
 
@@ -56,8 +68,9 @@ void tst_Pictures::picture_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("alpha");
+    QTest::addColumn<bool>("twin");
     for (const Expected &e : expected())
-        QTest::newRow(qPrintable(e.path)) << e.path << e.size << e.alpha;
+        QTest::newRow(qPrintable(e.path)) << e.path << e.size << e.alpha << e.twin;
 }
 
 void tst_Pictures::picture()
@@ -65,12 +78,14 @@ void tst_Pictures::picture()
     QFETCH(QString, path);
     QFETCH(QSize, size);
     QFETCH(bool, alpha);
-    const QString twin =
-        path.left(path.lastIndexOf(u'.')) + u"@2x"_s + path.mid(path.lastIndexOf(u'.'));
+    QFETCH(bool, twin);
     if (!path.endsWith(u".png"_s) && !QImageReader::supportedImageFormats().contains("jpeg"))
         QSKIP("this Qt reads no JPEG (the Windows build leaves it out: every picture shown is a "
               "PNG)");
-    for (const auto &[file, expectedSize] : {std::pair{path, size}, std::pair{twin, size * 2}}) {
+    QList<std::pair<QString, QSize>> files = {{path, size}};
+    if (twin)
+        files.append({doubled(path), size * 2});
+    for (const auto &[file, expectedSize] : std::as_const(files)) {
         QImageReader reader(file);
         QCOMPARE(reader.format(),
                  path.endsWith(u".png"_s) ? QByteArray("png") : QByteArray("jpeg"));
@@ -90,8 +105,9 @@ void tst_Pictures::bundlesHoldExactlyTheListedFiles()
 {
     QStringList listed;
     for (const Expected &e : expected()) {
-        const qsizetype dot = e.path.lastIndexOf(u'.');
-        listed << e.path << e.path.left(dot) + u"@2x"_s + e.path.mid(dot);
+        listed << e.path;
+        if (e.twin)
+            listed << doubled(e.path);
     }
     QStringList found;
     for (const QString &root : {u":/new/prefix1/sourcess"_s, u":/new/prefix1/Images"_s}) {

@@ -5,6 +5,8 @@
 #include <QLinearGradient>
 #include <QPainterPath>
 
+#include <iterator>
+
 QImage Picture::render(int scale) const
 {
     QImage image(size * scale, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
@@ -275,23 +277,28 @@ QList<Picture> allPictures()
          << picture(installer, QStringLiteral("04.png"), 539, 437, true, finish)
          << picture(installer, QStringLiteral("ren.png"), 568, 418, true, mascot)
          << picture(installer, QStringLiteral("index.jpg"), 163, 322, false, banner);
+    // The progress page's slideshow, b1.png onwards: a slide more is one painter more here.
     const std::function<void(Artist &, QPainter &)> slides[] = {slideLearning, slidePainting,
                                                                 slideGames};
-    for (int i = 0; i < 3; ++i) {
-        list << picture(installer, QStringLiteral("b%1.png").arg(i + 1), 343, 205, false, slides[i])
-             << picture(installer, QStringLiteral("b%1.jpg").arg(i + 1), 343, 205, false,
+    for (int i = 0; i < int(std::size(slides)); ++i) {
+        const QString number = QString::number(i + 1);
+        list << picture(installer, QStringLiteral("b%1.png").arg(number), 343, 205, false,
                         slides[i]);
+        list.last().shown = true;
+        // The first three also as JPEG, unused, as the bundle always held them.
+        if (i < 3)
+            list << picture(installer, QStringLiteral("b%1.jpg").arg(number), 343, 205, false,
+                            slides[i]);
     }
     list << picture(uninstaller, QStringLiteral("022.png"), 570, 462, true, uninstallMain)
          << picture(uninstaller, QStringLiteral("tuichu.png"), 516, 424, true, uninstalled);
 
-    const QString shownByInstaller =
-        QStringLiteral("01 02 04 b-1 b-2 close_1 close_2 w-1 w-2 b1 b2 b3");
+    const QString shownByInstaller = QStringLiteral("01 02 04 b-1 b-2 close_1 close_2 w-1 w-2");
     const QString shownByUninstaller = QStringLiteral("022 tuichu b-1 b-2 close_1 close_2");
     for (Picture &p : list) {
         const QStringList names =
             (p.folder == installer ? shownByInstaller : shownByUninstaller).split(QLatin1Char(' '));
-        p.shown = p.name.endsWith(QStringLiteral(".png")) && names.contains(p.name.chopped(4));
+        p.shown = p.shown || names.contains(p.name.chopped(4));
     }
     return list;
 }

@@ -18,7 +18,7 @@ struct Picture
     QSize size;
     bool alpha;
     std::function<void(Artist &)> draw;
-    bool shown = false; // a window shows it (at its own size)
+    bool shown = false; // a window shows it; only these get a double-size twin
 
     // Paints the picture at `scale` times its size.
     QImage render(int scale) const;
