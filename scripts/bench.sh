@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-scripts/deps.sh
+scripts/deps.sh build bench
 if [ "${1:-}" = windows ]; then
     # The Windows executables under Wine, against yardsticks built the same way.
     scripts/windows.sh build >/dev/null

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-scripts/deps.sh
+scripts/deps.sh build windows
 static_kit=$(scripts/qt-windows-kit.sh static)
 shared_kit=$(scripts/qt-windows-kit.sh shared)
 build=$root/build-windows
