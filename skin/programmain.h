@@ -10,7 +10,7 @@ int runSkinnedProgram(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));
-    QCoreApplication::setApplicationName(QStringLiteral("Korrindel zelvane2.0"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korrindel zelvane" ZELVANE_VERSION));
 
     FirstWindow window;
     window.show();
