@@ -13,8 +13,8 @@ if [ "${1:-}" = windows ]; then
     bench/windows-bench.sh build-windows "${@:2}"
     exit
 fi
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
 
 . scripts/display.sh
 export QT_QPA_PLATFORM=xcb

@@ -14,11 +14,14 @@ scripts/deps.sh build windows
 static_kit=$(scripts/qt-windows-kit.sh static)
 shared_kit=$(scripts/qt-windows-kit.sh shared)
 build=$root/build-windows
-# windows_build KIT FOLDER PROGRAMS [OPTIONS...]: configures and builds those programs.
+# windows_build static|shared PROGRAMS: configures (CMakePresets.json: windows-KIND, with the
+# kit this machine has) and builds those programs.
 windows_build() {
-    local kit=$1 folder=$2 programs=$3 targets=()
+    local kind=$1 programs=$2 kit folder targets=() options=()
+    kit=$([ "$kind" = static ] && echo "$static_kit" || echo "$shared_kit")
+    folder=$build$([ "$kind" = static ] || echo /shared)
     if [ "${mode:-}" = programs ]; then
-        set -- "$@" -DZELVANE_BUILD_TESTS=OFF
+        options+=(-DZELVANE_BUILD_TESTS=OFF)
         for t in ${programs//;/ }; do targets+=(--target "$t"); done
         [ "$programs" = launcher ] && targets+=(--target launcher_folder)
     fi
@@ -27,14 +30,13 @@ windows_build() {
         rm -rf "$folder/CMakeCache.txt" "$folder/CMakeFiles"
         mkdir -p "$folder" && echo "$kit" >"$folder/zelvane-kit"
     fi
-    "$kit/bin/qt-cmake" -S "$root" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        "-DZELVANE_PROGRAMS=$programs" "${@:4}" \
-        "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/tests/wine/run-under-wine.sh;$build/wine-prefix" >/dev/null
+    cmake --preset "windows-$kind" "-DCMAKE_TOOLCHAIN_FILE=$kit/lib/cmake/Qt6/qt.toolchain.cmake" \
+        "${options[@]}" >/dev/null
     cmake --build "$folder" "${targets[@]}"
 }
 mode=${1:-}
-windows_build "$static_kit" "$build" "installer;uninstaller"
-windows_build "$shared_kit" "$build/shared" launcher "-DZELVANE_LAUNCHER_FOLDER=$build/launcher"
+windows_build static "installer;uninstaller"
+windows_build shared launcher
 for program in bin/installer.exe bin/uninstaller.exe launcher/launcher.exe; do
     printf '%-24s %s bytes\n' "$program" "$(stat -c %s "$build/$program")"
 done
