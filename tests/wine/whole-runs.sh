@@ -27,8 +27,9 @@ check() { # check DESCRIPTION COMMAND...: one line per check
 unix() { winepath -u "$1" 2>/dev/null; }
 windows_var() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
-# The window named NAME (and of size WxH, if given) once it is shown, within SECONDS (60 if not
-# given); sets X Y WIDTH HEIGHT.
+# The window named NAME (and of size WxH, if given) once it is shown, within SECONDS (if not
+# given 60: a generous bound for a window to come up under Wine on a busy machine); sets X Y
+# WIDTH HEIGHT.
 wait_window() {
     local name=$1 size=${2:-} id
     for _ in $(seq 1 $((${3:-60} * 5))); do
