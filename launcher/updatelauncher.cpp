@@ -13,10 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifdef Q_OS_WIN
-#include "win32api.h"
-#endif
-
 #if defined(_WIN32) && !defined(_WIN64)
 #define ZELVANE_CDECL __cdecl
 #else
@@ -105,18 +101,6 @@ void endWithoutDisplay(QtMsgType type, const QMessageLogContext &, const QString
     std::fflush(stderr);
     std::_Exit(pendingBox.status);
 }
-
-bool mayHaveDisplay()
-{
-#ifdef Q_OS_WIN
-    return true;
-#else
-    // Qt's platform plugin, or a display of the kinds it knows, is named somewhere.
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-           || !qEnvironmentVariableIsEmpty("DISPLAY")
-           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#endif
-}
 } // namespace
 
 int UpdateLauncher::showBox(Box kind, const QString &title, const QString &text, int status)
@@ -124,7 +108,7 @@ int UpdateLauncher::showBox(Box kind, const QString &title, const QString &text,
     // A box needs a GUI application object: use the one there is (the library may have
     // made it), or make one now; never a second one.
     if (!QCoreApplication::instance()) {
-        if (!mayHaveDisplay()) {
+        if (!platform().hasDisplay()) {
             tellOnConsole(title, text);
             return status;
         }
@@ -134,13 +118,11 @@ int UpdateLauncher::showBox(Box kind, const QString &title, const QString &text,
         qInstallMessageHandler(before);
     }
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        // The library made a non-GUI application object: no Qt box can be shown beside it.
-#ifdef Q_OS_WIN
-        // A GUI program's stderr reaches nobody there: the system's own box says the same.
-        Win32::messageBox(title.toStdWString(), text.toStdWString(), kind == Box::Warning);
-#else
-        tellOnConsole(title, text);
-#endif
+        // The library made a non-GUI application object: no Qt box can be shown beside it. The
+        // system's own box says the same where it has one (a GUI program's stderr reaches
+        // nobody on Windows).
+        if (!platform().showSystemBox(title, text, kind == Box::Warning))
+            tellOnConsole(title, text);
         return status;
     }
     if (kind == Box::Warning)

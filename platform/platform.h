@@ -49,6 +49,14 @@ public:
     // True when `address` lies in executable code of a module loaded into this process.
     virtual bool isExecutableCode(const void *address) = 0;
 
+    // Whether a window could come up at all: false when no display is named, and then the
+    // programs say on stderr what a window would have said.
+    virtual bool hasDisplay() = 0;
+
+    // Shows the system's own message box (Ok only) and waits for it, for when no Qt box can be
+    // shown; false when the system has none.
+    virtual bool showSystemBox(const QString &title, const QString &text, bool warning) = 0;
+
     // The system's folders and the account's own (its home as the system knows it, whatever the
     // environment says), beyond Qt's standard locations: no product folder may be or hold one.
     virtual QStringList systemFolders() = 0;

@@ -16,6 +16,8 @@ public:
     bool holdSingleInstance(const QString &name) override;
     bool isExecutableCode(const void *address) override;
     QStringList systemFolders() override;
+    bool hasDisplay() override;
+    bool showSystemBox(const QString &title, const QString &text, bool warning) override;
 
 #ifndef Q_OS_WIN
     // The folder in `variable` when it is absolute, else `underHome` in an absolute HOME;

@@ -34,6 +34,19 @@ bool SystemPlatform::isExecutableCode(const void *address)
     return query.found;
 }
 
+bool SystemPlatform::hasDisplay()
+{
+    // Qt's platform plugin, or a display of the kinds it knows, is named somewhere.
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+           || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+bool SystemPlatform::showSystemBox(const QString &, const QString &, bool)
+{
+    return false; // no box below Qt's here
+}
+
 void SystemPlatform::sleep(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));

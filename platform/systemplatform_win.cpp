@@ -16,6 +16,17 @@ bool SystemPlatform::isExecutableCode(const void *address)
     return Win32::isExecutableCode(address);
 }
 
+bool SystemPlatform::hasDisplay()
+{
+    return true; // every session has a desktop
+}
+
+bool SystemPlatform::showSystemBox(const QString &title, const QString &text, bool warning)
+{
+    Win32::messageBox(title.toStdWString(), text.toStdWString(), warning);
+    return true;
+}
+
 QString SystemPlatform::folderPath(Folder folder)
 {
     Win32::Folder which = Win32::Folder::Desktop;

@@ -32,6 +32,16 @@ bool RecordingPlatform::isExecutableCode(const void *)
     return false; // runs no code it is handed
 }
 
+bool RecordingPlatform::hasDisplay()
+{
+    return true; // the windows under test are shown off-screen
+}
+
+bool RecordingPlatform::showSystemBox(const QString &, const QString &, bool)
+{
+    return false; // the windows under test show Qt's boxes
+}
+
 QStringList RecordingPlatform::systemFolders()
 {
     return {}; // the windows under test get their folders from `folders`

@@ -28,6 +28,8 @@ public:
     bool holdSingleInstance(const QString &name) override;
     bool isExecutableCode(const void *address) override;
     QStringList systemFolders() override;
+    bool hasDisplay() override;
+    bool showSystemBox(const QString &title, const QString &text, bool warning) override;
 
 protected:
     bool launch(const QString &program, const QString &commandLine) override;
