@@ -24,6 +24,7 @@ class tst_SystemPlatform : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void startsAProgramDetached();
     void reportsWhatCannotStart();
     void deleteRemovesOneFile();
@@ -40,7 +41,16 @@ private slots:
 private:
     static void writeScript(const QString &path, const QByteArray &body);
     static QString readAll(const QString &path);
+
+    QTemporaryDir runtime; // the locks' folder: none left in the machine's own
 };
+
+void tst_SystemPlatform::initTestCase()
+{
+    QVERIFY(QFile::setPermissions(runtime.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+}
 
 void tst_SystemPlatform::writeScript(const QString &path, const QByteArray &body)
 {
@@ -317,14 +327,19 @@ void tst_SystemPlatform::lockIsPrivateToTheUser()
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(root.filePath(u"gone"_s)));
     const QString other = name + u"Gone"_s;
+    const QByteArray shared = "/tmp/zelvane-" + QByteArray::number(getuid());
+    const bool sharedWasThere = access(shared.constData(), F_OK) == 0;
     QVERIFY(platform().holdSingleInstance(other));
-    const QByteArray lock =
-        "/tmp/zelvane-" + QByteArray::number(getuid()) + '/' + QFile::encodeName(other) + ".lock";
+    const QByteArray lock = shared + '/' + QFile::encodeName(other) + ".lock";
+    const auto tidy = qScopeGuard([&] {
+        ::unlink(lock.constData());
+        if (!sharedWasThere)
+            ::rmdir(shared.constData());
+    });
     const int probe = ::open(lock.constData(), O_RDWR | O_CLOEXEC);
     QVERIFY2(probe >= 0, lock.constData());
     QCOMPARE(::flock(probe, LOCK_EX | LOCK_NB), -1); // held by the call above
     ::close(probe);
-    ::unlink(lock.constData());
 }
 
 void tst_SystemPlatform::startedProgramsAreReaped()
