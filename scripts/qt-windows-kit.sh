@@ -28,6 +28,20 @@ say() { echo "[qt for windows, $kind] $*" >&2; }
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# step HINT COMMAND...: runs one step with its output kept; when it fails, shows the end of that
+# output and what to do, and ends the script.
+step_log=$(mktemp)
+step() {
+    local hint=$1
+    shift
+    if ! "$@" >"$step_log" 2>&1; then
+        echo "[qt for windows, $kind] failed: $*" >&2
+        tail -15 "$step_log" | sed 's/^/    /' >&2
+        echo "[qt for windows, $kind] $hint" >&2
+        rm -f "$step_log"
+        exit 1
+    fi
+}
 # apt-get source needs the source entries beside the machine's binary ones.
 if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
     say "adding Debian's source entries to apt"
@@ -38,21 +52,32 @@ if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
         grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
             $sudo tee /etc/apt/sources.list.d/zelvane-deb-src.list >/dev/null
     fi
-    $sudo apt-get update -qq
+    # A source list that could not be verified is as good as none: warnings fail here.
+    step "Check that apt can reach and verify Debian's archive ('apt-get update' as root), then run this again." \
+        $sudo apt-get update -q --error-on=any
+    apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base' || {
+        echo "[qt for windows, $kind] apt knows no source package qt6-base after adding the source entries." >&2
+        echo "[qt for windows, $kind] Add a deb-src entry for Debian 12 to /etc/apt/sources.list.d/, run 'apt-get update', then this again." >&2
+        exit 1
+    }
 fi
 for p in dpkg-dev ninja-build g++-mingw-w64-x86-64-posix; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" ||
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$p" >/dev/null
+        step "Install $p by hand ('apt-get install $p') to see why, then run this again." \
+            $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p"
 done
 
 mkdir -p "$cache"
 work=$(mktemp -d "$cache/.building-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$step_log"' EXIT
 cd "$work"
 say "fetching and unpacking the qt6-base $version source (Debian's patches applied)"
-apt-get source --download-only -qq qt6-base >/dev/null 2>&1
-dpkg-source -x qt6-base_*.dsc src >/dev/null 2>&1
-patch -d src -p1 --quiet <"$root/scripts/qt-windows/no-wintab.patch"
+step "Check that 'apt-get source --download-only qt6-base' works in an empty folder, then run this again." \
+    apt-get source --download-only -q qt6-base
+step "The source package is incomplete or does not verify; remove $cache/.building-* and run this again." \
+    dpkg-source -x qt6-base_*.dsc src
+step "scripts/qt-windows/no-wintab.patch no longer fits this qt6-base ($version): refresh the patch." \
+    patch -d src -p1 --quiet -i "$root/scripts/qt-windows/no-wintab.patch"
 
 toolchain=$work/mingw-posix.cmake
 sed -e 's/x86_64-w64-mingw32-gcc)/x86_64-w64-mingw32-gcc-posix)/' \
