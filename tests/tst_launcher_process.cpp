@@ -25,6 +25,7 @@ private slots:
     void withoutDisplayTheBoxGoesToStderr();
     void onlyTheOneFileOfTheProvenFolderIsLoaded_data();
     void onlyTheOneFileOfTheProvenFolderIsLoaded();
+    void cleanup();
 
 private:
     QString makeFolder(const QString &name, const QString &variant, bool withSelfUpdater = true);
@@ -271,6 +272,14 @@ void tst_LauncherProcess::onlyTheOneFileOfTheProvenFolderIsLoaded()
     QVERIFY(told.contains("is not correct library"));
     for (const QString &where : planted << folder)
         QVERIFY2(!QFile::exists(where + u"/orvixupdate.log"_s), qPrintable(where));
+}
+
+void tst_LauncherProcess::cleanup()
+{
+    qDeleteAll(processes);
+    processes.clear();
+    // A folder name that is not UTF-8 does not survive QDir's removal: rm walks the bytes.
+    QProcess::execute(u"rm"_s, {u"-rf"_s, root->path()});
 }
 
 QTEST_GUILESS_MAIN(tst_LauncherProcess)
