@@ -67,11 +67,10 @@ include(ZelvaneSystemDlls)
 include(ZelvaneQtFolder)
 
 # One of the programs: a GUI-subsystem executable on Windows (no console comes up, also for
-# the windowless launcher) with its icon, version and manifest; ZELVANE_VERSION for main().
+# the windowless launcher) with its icon, version and manifest.
 function(zelvane_program name)
     qt_add_executable(${name} ${ARGN})
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
-    target_compile_definitions(${name} PRIVATE ZELVANE_VERSION="${Zelvane_VERSION}")
     target_link_libraries(${name} PRIVATE zelvane_settings)
     if(WIN32)
         zelvane_windows_resources(${name})

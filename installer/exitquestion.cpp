@@ -8,8 +8,8 @@
 void askToQuit(QWidget *window)
 {
     const char *context = window->metaObject()->className();
-    const QString title = QCoreApplication::translate(context, "安装询问");
-    const QString text = QCoreApplication::translate(context, "您确定退出zelvane2.0安装程序吗？");
+    const QString title = QCoreApplication::translate(context, exitQuestionTitle);
+    const QString text = QCoreApplication::translate(context, exitQuestionText);
     const auto answer = QMessageBox::question(window, title, text,
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer == QMessageBox::Yes)

@@ -43,7 +43,7 @@ int UpdateLauncher::run()
 
     const QString fileName = Product::updateLibraryName();
     if (!QLibrary::isLibrary(fileName))
-        return showBox(Box::Error, QStringLiteral("updatemanger"),
+        return showBox(Box::Error, QString::fromLatin1(nameCheckTitle),
                        fileName + QStringLiteral(" is not a library."), 0);
 
     // From the launcher's own folder only, proven to hold the running launcher: a library
@@ -53,7 +53,7 @@ int UpdateLauncher::run()
     const QDir ownFolder(own);
     ExactLibrary library(own.isEmpty() ? QString() : ownFolder.filePath(fileName));
     if (!library.load())
-        return showBox(Box::Error, QStringLiteral("Error"),
+        return showBox(Box::Error, QString::fromLatin1(loadErrorTitle),
                        notCorrectLibrary() + QLatin1Char('\n') + library.errorString(), 0);
 
     const QFunctionPointer exported = library.resolve("updatemanager");
@@ -61,7 +61,8 @@ int UpdateLauncher::run()
     // called through its own code bytes, so the address it holds is checked first.
     const auto entry = exported ? *reinterpret_cast<const UpdateManagerEntry *>(exported) : nullptr;
     if (!entry || !platform().isExecutableCode(reinterpret_cast<const void *>(entry)))
-        return showBox(Box::Warning, QStringLiteral("Warning!"), notCorrectLibrary(), 0);
+        return showBox(Box::Warning, QString::fromLatin1(missingExportTitle), notCorrectLibrary(),
+                       0);
     entry(argc, argv, &result);
 
     if (result.isNull() || result.isEmpty() || !QFile::exists(result))
@@ -72,7 +73,8 @@ int UpdateLauncher::run()
         QDir::toNativeSeparators(ownFolder.filePath(Product::selfUpdaterName()));
     if (platform().startHidden(selfUpdater, Commands::runSelfUpdater(result.trimmed())))
         return 0;
-    return showBox(Box::Error, QObject::tr("Pellora"), QObject::tr("更新更新管理器出错！"), 1);
+    return showBox(Box::Error, QObject::tr(startErrorTitle), QObject::tr("更新更新管理器出错！"),
+                   1);
 }
 
 namespace {

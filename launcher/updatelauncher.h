@@ -18,6 +18,13 @@ public:
     // Runs the whole sequence; returns the process's exit status.
     int run();
 
+    // The boxes' titles: the library's name rejected, not loaded, without its export, and the
+    // self-updater not started.
+    static constexpr char nameCheckTitle[] = "updatemanger";
+    static constexpr char loadErrorTitle[] = "Error";
+    static constexpr char missingExportTitle[] = "Warning!";
+    static constexpr char startErrorTitle[] = "Pellora";
+
 private:
     enum class Box
     {

@@ -40,6 +40,16 @@ QString launcherLockName()
     return QStringLiteral("OrvixUpdateManager");
 }
 
+QString applicationName()
+{
+    return QStringLiteral("Korrindel zelvane" ZELVANE_VERSION);
+}
+
+QString applicationVersion()
+{
+    return QStringLiteral(ZELVANE_VERSION);
+}
+
 QList<Removal> uninstallerRemovals()
 {
     using Kind = Removal::Kind;

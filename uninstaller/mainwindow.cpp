@@ -120,6 +120,6 @@ void MainWindow::tellWhatRemains()
         text << tr("有些文件未能删除，它们仍在：\n\n%1\n\n"
                    "请关闭正在使用这些文件的程序，然后手动删除它们。")
                     .arg(folders.join(QLatin1Char('\n')));
-    QMessageBox::warning(this, tr("卸载未完成"), text.join(QStringLiteral("\n\n")), QMessageBox::Ok,
-                         QMessageBox::NoButton);
+    QMessageBox::warning(this, tr(incompleteTitle), text.join(QStringLiteral("\n\n")),
+                         QMessageBox::Ok, QMessageBox::NoButton);
 }

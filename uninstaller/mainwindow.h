@@ -20,6 +20,8 @@ public:
     static constexpr int tickMs = 50; // one step of the bar
     static constexpr int lastValue = 100;
     static constexpr int removalValue = 15;
+    // The box that tells what the removal left behind.
+    static constexpr char incompleteTitle[] = "卸载未完成";
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
