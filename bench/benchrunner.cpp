@@ -101,8 +101,8 @@ double median(std::vector<double> values)
 struct Row
 {
     QString what, unit;
-    double program, limit, target;
-    bool fixedLimit; // an absolute target rather than a ratio to a measured limit
+    double program, limit, target; // no target (0): for information, never failing the run
+    bool fixedLimit;               // an absolute target rather than a ratio to a measured limit
     int runs;
     QString note;
 };
@@ -122,29 +122,33 @@ void checkStatus(const Run &r, const char *what)
     }
 }
 
-// A program against its yardstick in the same environment: one warm-up run each (the file
-// cache), then `runs` runs of the two in turn.
-struct Pair
+// A program and its yardsticks in the same environment: one warm-up run each (the file cache),
+// then `runs` rounds of all of them in turn. One series of times and peaks for each.
+struct Contender
 {
-    std::vector<double> time, yardstickTime, peak, yardstickPeak;
+    QStringList command;
+    const char *name;
+};
+struct Series
+{
+    std::vector<double> time, peak;
 };
 
-Pair alternate(const QStringList &program, const char *programName, const QStringList &yardstick,
-               const char *yardstickName, const QStringList &env, int runs)
+std::vector<Series> alternate(const std::vector<Contender> &contenders, const QStringList &env,
+                              int runs)
 {
-    run(program, env);
-    run(yardstick, env);
-    Pair pair;
+    for (const Contender &c : contenders)
+        run(c.command, env);
+    std::vector<Series> series(contenders.size());
     for (int i = 0; i < runs; ++i) {
-        const Run a = run(program, env), b = run(yardstick, env);
-        checkStatus(a, programName);
-        checkStatus(b, yardstickName);
-        pair.time.push_back(a.milliseconds);
-        pair.yardstickTime.push_back(b.milliseconds);
-        pair.peak.push_back(a.peakMiB);
-        pair.yardstickPeak.push_back(b.peakMiB);
+        for (size_t k = 0; k < contenders.size(); ++k) {
+            const Run r = run(contenders[k].command, env);
+            checkStatus(r, contenders[k].name);
+            series[k].time.push_back(r.milliseconds);
+            series[k].peak.push_back(r.peakMiB);
+        }
     }
-    return pair;
+    return series;
 }
 
 void startup(const QString &build)
@@ -153,16 +157,24 @@ void startup(const QString &build)
     QTemporaryDir tmp; // an empty TMP: no setup program to start
     const QStringList env = {QStringLiteral("LD_PRELOAD=") + shim,
                              QStringLiteral("TMP=") + tmp.path()};
-    const QStringList installer = {build + QStringLiteral("/bin/installer")};
-    const QStringList bare = {build + QStringLiteral("/bench/bench-barewindow")};
+    const QString bare = build + QStringLiteral("/bench/bench-barewindow");
+    // The fair yardstick shows the welcome picture as any skinned installer must; the empty
+    // window is for information only.
     const int runs = 9;
-    const Pair pair = alternate(installer, "installer", bare, "bare window", env, runs);
+    const std::vector<Series> s =
+        alternate({{{build + QStringLiteral("/bin/installer")}, "installer"},
+                   {{bare, QStringLiteral("--picture"), QStringLiteral("--kill-splash")},
+                    "bare window with the picture"},
+                   {{bare}, "bare window"}},
+                  env, runs);
+    const QString pictured = QStringLiteral("bare window showing the welcome picture");
     report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"),
-            median(pair.time), median(pair.yardstickTime), 1.15, false, runs,
-            QStringLiteral("bare frameless translucent window")});
+            median(s[0].time), median(s[1].time), 1.10, false, runs, pictured});
     report({QStringLiteral("installer: peak memory at first frame"), QStringLiteral("MiB"),
-            median(pair.peak), median(pair.yardstickPeak), 1.15, false, runs,
-            QStringLiteral("bare frameless translucent window")});
+            median(s[0].peak), median(s[1].peak), 1.15, false, runs, pictured});
+    report({QStringLiteral("installer: start to first frame"), QStringLiteral("ms"),
+            median(s[0].time), median(s[2].time), 0, false, runs,
+            QStringLiteral("empty frameless translucent window (information)")});
 }
 
 bool makeTree(const QString &root, int folders, int filesPerFolder, qint64 fileSize)
@@ -230,13 +242,14 @@ void launcher(const QString &build)
     const QStringList launch = {folder.filePath(QStringLiteral("launcher"))};
     const QStringList bare = {build + QStringLiteral("/bench/bench-bareprogram"), folder.path()};
     const int runs = 15;
-    const Pair pair = alternate(launch, "launcher", bare, "bare program", env, runs);
+    const std::vector<Series> s =
+        alternate({{launch, "launcher"}, {bare, "bare program"}}, env, runs);
     if (!QFile::exists(folder.filePath(QStringLiteral("updateSelf.log")))) {
         std::fprintf(stderr, "bench: the launcher never started the self-updater\n");
         failedRun = true;
     }
     report({QStringLiteral("launcher: successful run, no GUI object"), QStringLiteral("ms"),
-            median(pair.time), median(pair.yardstickTime), 1.15, false, runs,
+            median(s[0].time), median(s[1].time), 1.15, false, runs,
             QStringLiteral("bare program: loads the library, starts the self-updater")});
 }
 
@@ -293,14 +306,20 @@ int main(int argc, char *argv[])
     bool allMet = !failedRun;
     for (const Row &row : rows) {
         const double ratio = row.fixedLimit ? row.program : row.program / row.limit;
+        const bool informational = row.target <= 0;
         const bool met = row.fixedLimit ? row.program < row.target : ratio <= row.target;
-        allMet = allMet && met;
+        allMet = allMet && (met || informational);
+        const QString target = informational    ? QStringLiteral("-")
+                               : row.fixedLimit ? QStringLiteral("< %1").arg(row.target)
+                                                : QStringLiteral("<= %1").arg(row.target);
         std::printf("| %s | %.1f %s | %.1f %s | %s | %s | %s | %d | %s |\n", qPrintable(row.what),
                     row.program, qPrintable(row.unit), row.limit, qPrintable(row.unit),
                     row.fixedLimit ? "-" : qPrintable(QString::number(ratio, 'f', 2)),
-                    row.fixedLimit ? qPrintable(QStringLiteral("< %1").arg(row.target))
-                                   : qPrintable(QStringLiteral("<= %1").arg(row.target)),
-                    met ? "yes" : "NO", row.runs, qPrintable(row.note));
+                    qPrintable(target),
+                    informational ? "-"
+                    : met         ? "yes"
+                                  : "NO",
+                    row.runs, qPrintable(row.note));
     }
     std::printf("\nmachine: %s, %s, %d cores\n", qPrintable(QSysInfo::prettyProductName()),
                 qPrintable(QSysInfo::currentCpuArchitecture()), QThread::idealThreadCount());

@@ -2,8 +2,8 @@
 # windows-bench.sh BUILD [RUNS]: the Windows programs under Wine on the X display in DISPLAY,
 # each against its yardstick built the same way, measured the same way in the same run:
 # installer.exe from start to its window shown and its peak memory then, against
-# bench-barewindow.exe, and against the same window that first starts the splash's taskkill as
-# the installer must; a successful run of the launcher's folder against bench-bareprogram.exe in
+# bench-barewindow.exe showing the welcome picture after starting the splash's taskkill, as the
+# installer must (and, for information, the empty window); a successful run of the launcher's folder against bench-bareprogram.exe in
 # the same folder, which loads the same library and starts the same updateSelf.exe.
 # Prints one table of medians.
 set -euo pipefail
@@ -52,20 +52,21 @@ touch "$updates/update.zup"
 
 for _ in $(seq 1 "$runs"); do
     window "$build/bin/installer.exe" >>"$work/installer"
+    window "$build/bench/bench-barewindow.exe" --picture --kill-splash >>"$work/barewindow-picture"
     window "$build/bench/bench-barewindow.exe" >>"$work/barewindow"
-    window "$build/bench/bench-barewindow.exe" --kill-splash >>"$work/barewindow-kill"
     whole "$updates/launcher.exe" >>"$work/launcher"
     whole "$updates/bench-bareprogram.exe" "$(winepath -w "$updates")" >>"$work/bareprogram"
 done
 
-row() { # row MEASURE UNIT PROGRAM YARDSTICK TARGET
+row() { # row MEASURE UNIT PROGRAM YARDSTICK TARGET (- for information only)
     awk -v m="$1" -v u="$2" -v p="$3" -v l="$4" -v t="$5" \
-        'BEGIN { r = p / l; printf "| %s | %s %s | %s %s | %.2f | <= %s | %s |\n", m, p, u, l, u, r, t, (r <= t ? "yes" : "no") }'
+        'BEGIN { r = p / l; printf "| %s | %s %s | %s %s | %.2f | %s | %s |\n", m, p, u, l, u, r,
+                 (t == "-" ? "-" : "<= " t), (t == "-" ? "-" : r <= t ? "yes" : "no") }'
 }
 echo "Under Wine $(wine --version), $runs runs each, medians:"
 echo "| measure | program | yardstick | ratio | target | met |"
 echo "|---|---|---|---|---|---|"
-row "installer.exe: start to window shown" ms "$(cut -d' ' -f1 "$work/installer" | median)" "$(cut -d' ' -f1 "$work/barewindow" | median)" 1.10
-row "installer.exe: start to window shown, yardstick starting taskkill" ms "$(cut -d' ' -f1 "$work/installer" | median)" "$(cut -d' ' -f1 "$work/barewindow-kill" | median)" 1.10
-row "installer.exe: peak memory then" KiB "$(cut -d' ' -f2 "$work/installer" | median)" "$(cut -d' ' -f2 "$work/barewindow" | median)" 1.15
+row "installer.exe: start to window shown" ms "$(cut -d' ' -f1 "$work/installer" | median)" "$(cut -d' ' -f1 "$work/barewindow-picture" | median)" 1.10
+row "installer.exe: peak memory then" KiB "$(cut -d' ' -f2 "$work/installer" | median)" "$(cut -d' ' -f2 "$work/barewindow-picture" | median)" 1.15
+row "installer.exe: start to window shown, empty window" ms "$(cut -d' ' -f1 "$work/installer" | median)" "$(cut -d' ' -f1 "$work/barewindow" | median)" -
 row "launcher.exe: successful run" ms "$(median <"$work/launcher")" "$(median <"$work/bareprogram")" 1.10
