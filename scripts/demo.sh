@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-scripts/build.sh >/dev/null
+echo "Building the programs (a few minutes the first time) ..."
+scripts/build.sh | scripts/progress.sh build 25
 bin=$root/build/bin
 
 sandbox=$root/build/demo-sandbox

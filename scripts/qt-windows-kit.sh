@@ -77,7 +77,7 @@ step "Check that 'apt-get source --download-only qt6-base' works in an empty fol
 step "The source package is incomplete or does not verify; remove $cache/.building-* and run this again." \
     dpkg-source -x qt6-base_*.dsc src
 step "scripts/qt-windows/no-wintab.patch no longer fits this qt6-base ($version): refresh the patch." \
-    patch -d src -p1 --quiet -i "$root/scripts/qt-windows/no-wintab.patch"
+    patch -d src -p1 --quiet --batch -i "$root/scripts/qt-windows/no-wintab.patch"
 
 toolchain=$work/mingw-posix.cmake
 sed -e 's/x86_64-w64-mingw32-gcc)/x86_64-w64-mingw32-gcc-posix)/' \
@@ -133,7 +133,7 @@ say "building (about 20 to 40 minutes on two cores; done once per machine)"
 # Ninja's status line, one line every 50 steps, is the progress report.
 # A failed build shows its first errors (set -e would end the script before it could).
 if ! cmake --build build --parallel "$(nproc)" 2>&1 | tee build.log |
-    awk -v kind="$kind" '/^\[[0-9]+\/[0-9]+\]/ { s = $1; gsub(/[][]/, "", s); split(s, n, "/"); if (n[1] % 50 == 0 || n[1] == n[2]) { print "[qt for windows, " kind "] step " n[1] " of " n[2]; fflush() } }' >&2
+    "$root/scripts/progress.sh" "qt for windows, $kind" 50 steps-only >&2
 then
     grep -m5 -B2 -A10 'error' build.log >&2 || tail -30 build.log >&2
     exit 1
@@ -141,5 +141,5 @@ fi
 cmake --install build >/dev/null
 # The kit is complete: only now does it get its name.
 mv "$staging" "$kit"
-say "ready in $kit"
+say "ready in $kit ($((SECONDS / 60)) min $((SECONDS % 60)) s)"
 echo "$kit"
