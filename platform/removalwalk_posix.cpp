@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-// Everything relative to open folder descriptors: a name is examined with fstatat, a folder
+// Everything relative to open folder descriptors: a name is examined with statx, a folder
 // entered with openat(O_NOFOLLOW | O_DIRECTORY), an entry removed with unlinkat. A path is
 // never resolved again, so nothing swapped in after a listing can lead the walk elsewhere.
 

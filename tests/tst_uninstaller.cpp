@@ -128,7 +128,8 @@ void tst_Uninstaller::runRemovesAtItsPointThenCompletes()
     auto *bar = child<QProgressBar>(&window, "progressBar");
     QList<int> values;
     connect(bar, &QProgressBar::valueChanged, this, [&values](int v) { values << v; });
-    // What the world looks like when the group's removal starts, the third of four steps.
+    // What the world looks like when the group's removal starts: in the removal list's order,
+    // after the own folder and the Desktop shortcut, before the Startup shortcut.
     int barAtRemoval = -1;
     bool productEmptied = false, desktopShortcutGone = false, startupShortcutStill = false;
     const QString lnk = Product::shortcutName();

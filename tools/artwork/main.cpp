@@ -1,7 +1,7 @@
 // Paints the pictures named on its command line (or every one with --all), each shown one also
 // at twice its size (name@2x.png), and brings the resource lists that compile them in up to
 // date. Run from the source tree's root:
-//   QT_QPA_PLATFORM=offscreen build/bin/artwork b4.png
+//   QT_QPA_PLATFORM=offscreen build/bin/artwork . b4.png
 // Pictures not named are left as they are: painted on another machine (other fonts, another
 // rasteriser) they would come out a few pixels different.
 #include "pictures.h"
