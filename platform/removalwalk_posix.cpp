@@ -71,9 +71,12 @@ std::vector<std::string> list(int folder)
 
 bool emptyFolder(int folder, Walk &walk);
 
-// An entry the walk meant to remove stays.
+// An entry the walk meant to remove stays, unless the call failed because it is gone already
+// (another run removed it first): that is as good as removed.
 bool stays(Walk &walk)
 {
+    if (errno == ENOENT)
+        return true;
     walk.complete = false;
     return false;
 }
@@ -89,14 +92,16 @@ bool removeEntry(int folder, const std::string &name, Walk &walk)
     if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
               STATX_TYPE | STATX_MNT_ID, &entry)
         != 0)
-        return errno == ENOENT || stays(walk); // gone meanwhile is as good as removed
+        return stays(walk);
     if (S_ISREG(entry.stx_mode) || S_ISLNK(entry.stx_mode))
         return unlinkat(folder, name.c_str(), 0) == 0 || stays(walk);
     const bool mountPoint = (entry.stx_attributes & STATX_ATTR_MOUNT_ROOT)
                             || makedev(entry.stx_dev_major, entry.stx_dev_minor) != walk.device
                             || ((entry.stx_mask & STATX_MNT_ID) && entry.stx_mnt_id != walk.mount);
-    if (!S_ISDIR(entry.stx_mode) || mountPoint || walk.depth >= deepest)
+    if (!S_ISDIR(entry.stx_mode) || mountPoint || walk.depth >= deepest) {
+        errno = 0;
         return stays(walk); // a socket, a pipe, a device, a mount, too deep: stays
+    }
 
     const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (child < 0) {
@@ -119,8 +124,10 @@ bool removeEntry(int folder, const std::string &name, Walk &walk)
 // Empties the open folder `folder` (at walk.path, for the hook); true when nothing stayed in it.
 bool emptyFolder(int folder, Walk &walk)
 {
-    if (!onWalkedMount(folder, walk))
+    if (!onWalkedMount(folder, walk)) {
+        errno = 0;
         return stays(walk); // a mount point stays with all it holds
+    }
     const std::vector<std::string> names = list(folder);
     if (listedHook)
         listedHook(QFile::decodeName(walk.path.c_str()));
@@ -164,6 +171,18 @@ bool removeTree(const QString &path, Hidden hidden)
     const int folder = open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return false;
+    // A mount point in the tree's name (a bind mount of another folder) is not the tree's own:
+    // it stays with everything on it, as a mount inside the tree does.
+    const int parent = openat(folder, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat above = {};
+    const bool mounted = parent < 0 || fstat(parent, &above) != 0 || above.st_dev != entry.st_dev
+                         || mountOf(parent) != mountOf(folder);
+    if (parent >= 0)
+        close(parent);
+    if (mounted) {
+        close(folder);
+        return false;
+    }
     const bool complete = walkFrom(folder, name, hidden);
     close(folder);
     return complete;
