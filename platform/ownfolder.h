@@ -21,6 +21,10 @@ public:
     bool isMountRoot() const { return mountRoot_; }
     // `folder` names this very folder (same device and inode), whatever its spelling.
     bool isThisFolder(const QString &folder) const;
+    // Asked now, not when proven: the running file has one name only (no other hard link, not
+    // a file mounted over another), that name is still in this folder, and the folder's path
+    // still names it. Only then is it the product's folder to empty.
+    bool holdsTheProgramAlone() const;
 
     OwnFolder(const OwnFolder &) = delete;
     OwnFolder &operator=(const OwnFolder &) = delete;
@@ -29,6 +33,7 @@ private:
     OwnFolder();
 
     QString path_;
+    QByteArray name_; // the running file's name in the folder
     int descriptor_ = -1;
     dev_t device_ = 0;
     ino_t inode_ = 0;

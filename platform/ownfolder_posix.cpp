@@ -84,9 +84,29 @@ OwnFolder::OwnFolder()
         mountRoot_ = fstatat(opened, "..", &parent, 0) != 0 || parent.st_dev != self.st_dev;
     mountRoot_ = mountRoot_ || folder == "/";
     descriptor_ = opened;
+    name_ = base;
     device_ = self.st_dev;
     inode_ = self.st_ino;
     path_ = text;
+}
+
+bool OwnFolder::holdsTheProgramAlone() const
+{
+    // The running file as it is now: /proc/self/exe leads to it whatever became of its name.
+    struct statx running = {}, entry = {}, folder = {};
+    const unsigned wanted = STATX_BASIC_STATS | STATX_MNT_ID;
+    if (!isProven() || statx(AT_FDCWD, "/proc/self/exe", 0, wanted, &running) != 0
+        || running.stx_nlink != 1 || (running.stx_attributes & STATX_ATTR_MOUNT_ROOT)
+        || statx(descriptor_, name_.constData(), AT_SYMLINK_NOFOLLOW, wanted, &entry) != 0
+        || statx(descriptor_, "", AT_EMPTY_PATH, wanted, &folder) != 0)
+        return false;
+    const bool same = entry.stx_ino == running.stx_ino
+                      && entry.stx_dev_major == running.stx_dev_major
+                      && entry.stx_dev_minor == running.stx_dev_minor;
+    // A file bind-mounted over another lies on a mount of its own, not the folder's.
+    const bool mountsKnown = (running.stx_mask & STATX_MNT_ID) && (folder.stx_mask & STATX_MNT_ID);
+    const bool sameMount = !mountsKnown || running.stx_mnt_id == folder.stx_mnt_id;
+    return same && sameMount && isThisFolder(path_);
 }
 
 bool OwnFolder::isThisFolder(const QString &folder) const

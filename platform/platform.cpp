@@ -3,6 +3,9 @@
 #include "removalwalk.h"
 #include "systemplatform.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 Platform *installed = nullptr;
 }
@@ -23,6 +26,43 @@ bool Platform::emptyProgramFolder()
 {
     const QString folder = programFolder();
     return !folder.isEmpty() && RemovalWalk::removeTree(folder);
+}
+
+QString Platform::productFolder()
+{
+    return programFolder();
+}
+
+namespace {
+// Absolute, clean, links resolved, with a trailing slash, so that "holds" is a prefix test.
+QString normalized(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!Platform::isFullPath(path) || !info.exists())
+        return {};
+    QString clean = info.canonicalFilePath();
+    if (!clean.endsWith(QLatin1Char('/')))
+        clean += QLatin1Char('/');
+    return clean;
+}
+} // namespace
+
+bool Platform::isOrHolds(const QString &folder, const QString &other)
+{
+    const QString candidate = normalized(folder), inside = normalized(other);
+    return !candidate.isEmpty() && !inside.isEmpty()
+           && inside.startsWith(candidate, Platform::fileNameCase());
+}
+
+bool Platform::isVolumeRoot(const QString &folder)
+{
+    return QFileInfo(folder).isRoot();
+}
+
+bool Platform::isPlainFolderIn(const QString &parent, const QString &name)
+{
+    const QFileInfo entry(QDir(parent).filePath(name));
+    return entry.isDir() && !entry.isSymbolicLink() && !entry.isJunction() && !entry.isShortcut();
 }
 
 Platform &platform()

@@ -32,6 +32,23 @@ public:
     // when that cannot be proven: then nothing is to be removed or loaded from it.
     virtual QString programFolder() = 0;
 
+    // The program's own folder as a product folder the uninstaller may empty: proven, the
+    // running file its one name (no other hard link, not a file mounted over another) and that
+    // name still in it now. Empty otherwise. By default, the program's folder.
+    virtual QString productFolder();
+
+    // Whether `folder` is `other` or holds it. Where the system can tell, by what the file
+    // system knows the two as, so that another name, a link above, a bind mount or another
+    // spelling change nothing; by default by their paths. False when either does not exist.
+    virtual bool isOrHolds(const QString &folder, const QString &other);
+
+    // Whether `folder` is the root of a volume, drive or share (a mount point, on POSIX).
+    virtual bool isVolumeRoot(const QString &folder);
+
+    // Whether `name` in `parent` is a plain folder on parent's own volume: not a link, a
+    // junction, a shortcut or a mount point.
+    virtual bool isPlainFolderIn(const QString &parent, const QString &name);
+
     // Empties the program's own folder as the uninstaller does (see removalwalk.h). False when
     // something it meant to remove stays, and when the folder is not emptied at all (unknown,
     // or the root of a volume of its own).

@@ -4,22 +4,67 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QHash>
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+namespace {
+// The user folders a home's user-dirs.dirs names (Desktop, Documents, ...), read as the XDG
+// rules say: XDG_<NAME>_DIR="$HOME/<path>" or "/<path>"; any other value is ignored, so a
+// relative one never stands for a folder under the current one.
+QHash<QByteArray, QString> userDirs(const QString &home, const QString &configFolder)
+{
+    QHash<QByteArray, QString> dirs;
+    QFile file(configFolder + QStringLiteral("/user-dirs.dirs"));
+    if (!file.open(QIODevice::ReadOnly))
+        return dirs;
+    for (QByteArray line : file.readAll().split('\n')) {
+        line = line.trimmed();
+        const qsizetype equals = line.indexOf('=');
+        if (!line.startsWith("XDG_") || equals < 0)
+            continue; // a comment, or not a user folder
+        const QByteArray key = line.left(equals);
+        QByteArray value = line.mid(equals + 1);
+        if (!key.endsWith("_DIR") || value.size() < 2 || !value.startsWith('"')
+            || !value.endsWith('"'))
+            continue;
+        value = value.mid(1, value.size() - 2).replace("\\\"", "\"");
+        QString folder;
+        if (value == "$HOME" || value.startsWith("$HOME/"))
+            folder = home + QFile::decodeName(value.mid(5));
+        else if (value.startsWith('/'))
+            folder = QFile::decodeName(value);
+        if (!folder.isEmpty())
+            dirs.insert(key.mid(4, key.size() - 8), QDir::cleanPath(folder));
+    }
+    return dirs;
+}
+
+// The account's home as its password entry has it.
+QString homeOf(const passwd *account)
+{
+    return account && account->pw_dir && account->pw_dir[0] == '/'
+               ? QDir::cleanPath(QFile::decodeName(account->pw_dir))
+               : QString();
+}
+} // namespace
+
 QString SystemPlatform::folderPath(Folder folder)
 {
     // Without a usable HOME, Qt would take "/" for it: what derives from it is unknown instead.
     QString base;
     switch (folder) {
-    case Folder::Desktop:
-        return userFolder("HOME", "").isEmpty()
-                   ? QString()
-                   : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case Folder::Desktop: {
+        const QString home = userFolder("HOME", "");
+        if (home.isEmpty())
+            return {};
+        const QString named = userDirs(home, userFolder("XDG_CONFIG_HOME", ".config"))
+                                  .value(QByteArrayLiteral("DESKTOP"));
+        return named.isEmpty() ? home + QStringLiteral("/Desktop") : named;
+    }
     case Folder::Startup:
         base = userFolder("XDG_CONFIG_HOME", ".config");
         return base.isEmpty() ? QString() : base + QStringLiteral("/autostart");
@@ -82,16 +127,44 @@ QString accountHome()
     passwd entry = {};
     passwd *found = nullptr;
     std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found
-        || !found->pw_dir)
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0)
         return {};
-    return QFile::decodeName(found->pw_dir);
+    return homeOf(found);
+}
+
+// Every account's home in the password database: root may run an uninstaller that lies in
+// any of them.
+QStringList everyHome()
+{
+    QStringList homes;
+    passwd entry = {};
+    passwd *found = nullptr;
+    std::vector<char> buffer(16384);
+    setpwent();
+    while (getpwent_r(&entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        homes << homeOf(found);
+    endpwent();
+    return homes;
 }
 } // namespace
 
 QStringList SystemPlatform::systemFolders()
 {
-    QStringList folders = {accountHome()};
+    // The homes that count, and the user folders each names: HOME's with the configuration
+    // folder the environment gives, the others with their own.
+    const QString home = userFolder("HOME", "");
+    QStringList homes = {accountHome()};
+    if (geteuid() == 0)
+        homes << everyHome();
+    homes.removeAll(QString());
+    homes.removeDuplicates();
+    QStringList folders = homes;
+    if (!home.isEmpty()) {
+        folders << home;
+        folders << userDirs(home, userFolder("XDG_CONFIG_HOME", ".config")).values();
+    }
+    for (const QString &other : std::as_const(homes))
+        folders << userDirs(other, other + QStringLiteral("/.config")).values();
     for (const auto &[variable, underHome] : {std::pair{"XDG_DATA_HOME", ".local/share"},
                                               {"XDG_CONFIG_HOME", ".config"},
                                               {"XDG_STATE_HOME", ".local/state"},

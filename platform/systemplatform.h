@@ -10,6 +10,11 @@ public:
     QString programFolder() override;
 #ifndef Q_OS_WIN
     bool emptyProgramFolder() override; // through the folder it holds open
+    // By device and inode.
+    QString productFolder() override;
+    bool isOrHolds(const QString &folder, const QString &other) override;
+    bool isVolumeRoot(const QString &folder) override;
+    bool isPlainFolderIn(const QString &parent, const QString &name) override;
 #endif
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;

@@ -30,12 +30,15 @@ private slots:
     void unprovenFolderRemovesNothing_data();
     void unprovenFolderRemovesNothing();
     void deadMountInsideDoesNotHoldTheRun();
+    void protectedFolderStays_data();
+    void protectedFolderStays();
     void cleanup();
 
 private:
     int runDriver(const QStringList &arguments);
     QProcessEnvironment driverEnvironment() const; // the sandbox's home, off screen
     bool mountTmpfs(const QString &folder);
+    bool bindMount(const QString &from, const QString &onto);
     QStringList everything() const;
 
     std::unique_ptr<QTemporaryDir> sandbox;
@@ -149,6 +152,17 @@ bool tst_UninstallerProcess::mountTmpfs(const QString &folder)
     return true;
 }
 
+bool tst_UninstallerProcess::bindMount(const QString &from, const QString &onto)
+{
+    if (!privateMounts
+        || mount(QFile::encodeName(from).constData(), QFile::encodeName(onto).constData(), nullptr,
+                 MS_BIND, nullptr)
+               != 0)
+        return false;
+    mounts << onto;
+    return true;
+}
+
 void tst_UninstallerProcess::unprovenFolderRemovesNothing_data()
 {
     QTest::addColumn<QString>("how");
@@ -158,6 +172,9 @@ void tst_UninstallerProcess::unprovenFolderRemovesNothing_data()
     QTest::newRow("path longer than the system names") << "too long";
     QTest::newRow("root of a mounted volume") << "mount root";
     QTest::newRow("volume lazily unmounted") << "unmounted";
+    QTest::newRow("started through a hard link in another folder") << "hard link";
+    QTest::newRow("mounted over a file in another folder") << "mounted file";
+    QTest::newRow("moved to another folder before Start") << "moved";
 }
 
 // Each way of making the program's own folder unprovable or not its own, against the folder
@@ -218,7 +235,23 @@ void tst_UninstallerProcess::unprovenFolderRemovesNothing()
         program = volume + u"/uninstaller"_s;
         QVERIFY(QFile::setPermissions(program, ownerOnly));
         victim = volume;
-        said = false; // told as a folder whose files stay
+        said = false; // told as a volume's root
+    } else if (how == u"hard link"_s || how == u"mounted file"_s || how == u"moved"_s) {
+        victim = sandbox->filePath(u"victim"_s);
+        touch(victim + u"/canary"_s);
+        program = victim + u"/uninstaller"_s;
+        if (how == u"hard link"_s) {
+            QCOMPARE(::link(QFile::encodeName(product + u"/uninstaller"_s).constData(),
+                            QFile::encodeName(program).constData()),
+                     0);
+        } else if (how == u"mounted file"_s) {
+            touch(program);
+            if (!bindMount(product + u"/uninstaller"_s, program))
+                QSKIP("needs root to mount a file over another");
+        } else {
+            program = product + u"/uninstaller"_s;
+            arguments << u"start-when"_s << sandbox->filePath(u"go"_s);
+        }
     } else if (how == u"unmounted"_s) {
         // Inside the volume the program lies where, seen from the volume's own root, the
         // victim lies on the main file system: once the volume is detached, its name is the
@@ -242,11 +275,14 @@ void tst_UninstallerProcess::unprovenFolderRemovesNothing()
     run.start(program, arguments);
     QVERIFY(run.waitForStarted());
     if (how == u"deleted"_s) {
-        QTest::qWait(300);
+        QVERIFY(run.waitForReadyRead(10000)); // "shown"
         QVERIFY(QFile::remove(product + u"/uninstaller"_s));
         QVERIFY(QFile::link(outside + u"/canary"_s, product + u"/uninstaller (deleted)"_s));
+    } else if (how == u"moved"_s) {
+        QVERIFY(run.waitForReadyRead(10000)); // "shown"
+        QVERIFY(QFile::rename(product + u"/uninstaller"_s, victim + u"/uninstaller"_s));
     } else if (how == u"unmounted"_s) {
-        QTest::qWait(300);
+        QVERIFY(run.waitForReadyRead(10000)); // "shown"
         QCOMPARE(umount2(QFile::encodeName(mounts.takeLast()).constData(), MNT_DETACH), 0);
     }
     touch(sandbox->filePath(u"go"_s));
@@ -257,7 +293,7 @@ void tst_UninstallerProcess::unprovenFolderRemovesNothing()
     QVERIFY(QFile::exists(outside + u"/canary"_s));
     QCOMPARE(access(lesson.constData(), F_OK), 0);
     const QString told = QString::fromUtf8(run.readAllStandardOutput());
-    QVERIFY2(told.contains(said ? u"无法确认"_s : u"仍在"_s), qPrintable(told));
+    QVERIFY2(told.contains(said ? u"无法确认"_s : u"根目录"_s), qPrintable(told));
 }
 
 void tst_UninstallerProcess::deadMountInsideDoesNotHoldTheRun()
@@ -282,6 +318,89 @@ void tst_UninstallerProcess::deadMountInsideDoesNotHoldTheRun()
     QCOMPARE(runDriver({u"full"_s}), 0);
     QVERIFY(!QFile::exists(product + u"/lessons/数学/第一课.txt"_s));
     QVERIFY(QFile::exists(outside + u"/canary"_s));
+}
+
+void tst_UninstallerProcess::protectedFolderStays_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("root: another account's Documents, named in its user-dirs.dirs") << "pupil's";
+    QTest::newRow("root: another account's home") << "pupil's home";
+    QTest::newRow("HOME elsewhere: the account's own Documents") << "account's";
+    QTest::newRow("Documents reached through a bind mount of home") << "bound home";
+    QTest::newRow("Start-menu group mounted over Documents") << "group mounted";
+    QTest::newRow("relative Desktop in user-dirs.dirs") << "relative desktop";
+}
+
+// Folders that are the user's, the account's or another account's, however reached: a run of
+// the uninstaller lying in them or pointed at them leaves them as they are.
+void tst_UninstallerProcess::protectedFolderStays()
+{
+    QFETCH(QString, how);
+    const QString documents = home + u"/Documents"_s;
+    touch(documents + u"/homework.txt"_s);
+    QString program = product + u"/uninstaller"_s, victim = documents;
+    QString current = sandbox->path();
+    QString keeps = u"homework.txt"_s; // what the victim must still hold
+    const auto placeProgram = [&](const QString &folder) {
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(QStringLiteral(UNINSTALLDRIVER), folder + u"/uninstaller"_s));
+        program = folder + u"/uninstaller"_s;
+    };
+    if (how.startsWith(u"pupil's"_s) || how == u"account's"_s) {
+        // The password database as this test's own mount namespace sees it: root's home and
+        // another account's, each naming its Documents in its user-dirs.dirs.
+        const QString rootHome = sandbox->filePath(u"roothome"_s);
+        const QString pupil = sandbox->filePath(u"pupil"_s);
+        for (const QString &each : {rootHome, pupil}) {
+            QFile dirs(each + u"/.config/user-dirs.dirs"_s);
+            QVERIFY(QDir().mkpath(each + u"/.config"_s));
+            QVERIFY(dirs.open(QIODevice::WriteOnly));
+            dirs.write("# written by hand\nXDG_DOCUMENTS_DIR=\"$HOME/作业\"\n");
+            touch(each + u"/作业/canary"_s);
+        }
+        QFile passwd(sandbox->filePath(u"passwd"_s));
+        QVERIFY(passwd.open(QIODevice::WriteOnly));
+        passwd.write("root:x:0:0:root:" + QFile::encodeName(rootHome)
+                     + ":/bin/sh\npupil:x:1500:1500::" + QFile::encodeName(pupil) + ":/bin/sh\n");
+        passwd.close();
+        if (geteuid() != 0 || !bindMount(passwd.fileName(), u"/etc/passwd"_s))
+            QSKIP("needs root, and a mount namespace of the test's own");
+        victim = how == u"pupil's home"_s ? pupil
+                 : how == u"pupil's"_s    ? pupil + u"/作业"_s
+                                          : rootHome + u"/作业"_s;
+        keeps = how == u"pupil's home"_s ? u".config"_s : u"canary"_s;
+        placeProgram(victim);
+    } else if (how == u"bound home"_s) {
+        const QString alias = sandbox->filePath(u"alias"_s);
+        QVERIFY(QDir().mkpath(alias));
+        if (!bindMount(home, alias))
+            QSKIP("needs root to mount");
+        placeProgram(alias + u"/Documents"_s);
+    } else if (how == u"group mounted"_s) {
+        if (!bindMount(documents, group))
+            QSKIP("needs root to mount");
+    } else if (how == u"relative desktop"_s) {
+        QFile dirs(home + u"/.config/user-dirs.dirs"_s);
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DESKTOP_DIR=\"Desktop\"\n");
+        current = sandbox->filePath(u"current"_s);
+        victim = current + u"/Desktop"_s;
+        keeps = Product::shortcutName();
+        touch(victim + u'/' + keeps);
+    }
+
+    QProcess run;
+    run.setProcessEnvironment(driverEnvironment());
+    run.setWorkingDirectory(current);
+    run.start(program, {u"full"_s});
+    QVERIFY(run.waitForFinished(30000));
+    QCOMPARE(run.exitCode(), 0);
+    QVERIFY2(QFile::exists(victim + u'/' + keeps), qPrintable(victim));
+    const QString told = QString::fromUtf8(run.readAllStandardOutput());
+    if (how == u"group mounted"_s)
+        QVERIFY2(told.contains(u"不属于本产品"_s), qPrintable(told));
+    if (how == u"relative desktop"_s)
+        QVERIFY(!entryExists(desktop + u'/' + Product::shortcutName()));
 }
 
 QTEST_GUILESS_MAIN(tst_UninstallerProcess)

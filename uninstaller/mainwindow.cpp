@@ -12,7 +12,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
-MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(parent), ui(new Ui::MainWindow)
+MainWindow::MainWindow(QWidget *parent)
+    : SkinnedWindow(parent), ui(new Ui::MainWindow), ownFolderAtStart(platform().programFolder())
 {
     ui->setupUi(this);
     ui->label->hide();
@@ -55,7 +56,7 @@ void MainWindow::Mystart()
     if (progressCount <= lastValue)
         return;
     progressTimer->stop();
-    if (!remainsIn.isEmpty() || ownFolderUnproven)
+    if (!remainsIn.isEmpty() || !keptWhole.isEmpty() || ownFolderUnproven)
         tellWhatRemains();
     hide();
     auto *done = new UnOk; // lives until the process ends
@@ -73,8 +74,7 @@ void MainWindow::removeProduct()
             removeShortcut(item.folder, item.name);
             break;
         case Product::Removal::Kind::Group:
-            platform().startHidden(
-                Commands::removeFolder(platform().folderPath(item.folder), item.name));
+            removeGroup(item.folder, item.name);
             break;
         }
     }
@@ -84,12 +84,27 @@ void MainWindow::emptyOwnFolder()
 {
     // Only the folder proven to hold this very program, and never one that is not the
     // product's own, such as the home folder.
-    const QString productFolder = platform().programFolder();
-    if (productFolder.isEmpty())
+    const QString productFolder = platform().productFolder();
+    if (productFolder.isEmpty() || productFolder != ownFolderAtStart)
         ownFolderUnproven = true;
+    else if (platform().isVolumeRoot(productFolder))
+        keptWhole << productFolder; // a disk of its own: its files are not the product's
     else if (ProductFolder::mayBeEmptied(productFolder, ProductFolder::wellKnownFolders())
              && !platform().emptyProgramFolder())
         remainsIn << productFolder;
+}
+
+void MainWindow::removeGroup(Platform::Folder folder, const QString &name)
+{
+    // A link, junction or mount in the group's name leads elsewhere: the group stays.
+    const QString programs = platform().folderPath(folder);
+    const QFileInfo group(QDir(programs).filePath(name));
+    if (!programs.isEmpty() && (group.exists() || group.isSymLink())
+        && !platform().isPlainFolderIn(programs, name)) {
+        keptWhole << group.filePath();
+        return;
+    }
+    platform().startHidden(Commands::removeFolder(programs, name));
 }
 
 void MainWindow::removeShortcut(Platform::Folder folder, const QString &name)
@@ -114,6 +129,10 @@ void MainWindow::tellWhatRemains()
     for (const QString &folder : std::as_const(remainsIn))
         folders << QDir::toNativeSeparators(folder);
     QStringList text;
+    for (const QString &folder : std::as_const(keptWhole))
+        text
+            << tr("%1 是一个磁盘的根目录、链接或挂载点，不属于本产品，因此没有删除其中的任何文件。")
+                   .arg(QDir::toNativeSeparators(folder));
     if (ownFolderUnproven)
         text << tr("无法确认卸载程序所在的文件夹，因此没有删除其中的任何文件。");
     if (!folders.isEmpty())

@@ -38,11 +38,14 @@ private:
     void removeProduct(); // everything the product's list names, in its order
     void emptyOwnFolder();
     void removeShortcut(Platform::Folder folder, const QString &name);
+    void removeGroup(Platform::Folder folder, const QString &name);
     void tellWhatRemains();
 
     Ui::MainWindow *ui;
+    const QString ownFolderAtStart;  // found when the program starts, not when Start is pressed
     QTimer *progressTimer = nullptr; // made by the first Start click
     int progressCount = 0;           // the next value of the bar
     QStringList remainsIn;           // folders still holding what the removal could not remove
-    bool ownFolderUnproven = false;  // the program's own folder could not be told for certain
+    QStringList keptWhole; // volume roots, links and mounts left alone as not the product's
+    bool ownFolderUnproven = false; // the program's own folder could not be told for certain
 };

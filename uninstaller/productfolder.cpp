@@ -7,21 +7,6 @@
 #include <QStandardPaths>
 
 namespace {
-// Absolute, clean, links resolved where the path exists, with a trailing slash, so that
-// "is inside" is a plain prefix test. A path that is not absolute names no folder of its own:
-// empty.
-QString normalized(const QString &path)
-{
-    if (!Platform::isFullPath(path))
-        return {};
-    const QFileInfo info(path);
-    QString clean =
-        info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
-    if (!clean.endsWith(QLatin1Char('/')))
-        clean += QLatin1Char('/');
-    return clean;
-}
-
 // The folders on PATH: the user's and the system's programs live there.
 QStringList programPath()
 {
@@ -32,16 +17,14 @@ QStringList programPath()
 namespace ProductFolder {
 bool mayBeEmptied(const QString &folder, const QStringList &wellKnown)
 {
-    const QString candidate = normalized(folder);
-    if (candidate.isEmpty() || QDir(candidate).isRoot())
-        return false;
-    for (const QString &known : wellKnown) {
-        const QString protectedFolder = normalized(known);
-        // Equal, or holding it: the candidate's path is a prefix of the protected one's.
-        if (!protectedFolder.isEmpty()
-            && protectedFolder.startsWith(candidate, Platform::fileNameCase()))
+    // Each protected folder is looked at as the system knows it (platform.h): a name that is
+    // not spelled out in full names no folder of its own and protects nothing.
+    if (!Platform::isFullPath(folder) || !QFileInfo(folder).isDir() || QDir(folder).isRoot()
+        || platform().isVolumeRoot(folder))
+        return false; // nothing to empty, or a whole volume
+    for (const QString &known : wellKnown)
+        if (Platform::isFullPath(known) && platform().isOrHolds(folder, known))
             return false;
-    }
     return true;
 }
 

@@ -29,6 +29,8 @@ int main(int argc, char *argv[])
 
     MainWindow window;
     window.show();
+    std::printf("shown\n"); // the program has found its folder: a test may change it now
+    std::fflush(stdout);
     auto *bar = window.findChild<QProgressBar *>(QStringLiteral("progressBar"));
     bool started = false;
     QTimer watch;

@@ -1,0 +1,89 @@
+#include "ownfolder.h"
+#include "systemplatform.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Folders as the file system knows them: device and inode, and the mount they lie on. A path is
+// only the way in; every comparison is between what it led to.
+
+namespace {
+bool sameFolder(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+} // namespace
+
+QString SystemPlatform::productFolder()
+{
+    const OwnFolder &own = OwnFolder::ofThisProcess();
+    return own.holdsTheProgramAlone() ? own.path() : QString();
+}
+
+bool SystemPlatform::isOrHolds(const QString &folder, const QString &other)
+{
+    if (!isFullPath(folder) || !isFullPath(other))
+        return false;
+    struct stat candidate = {};
+    if (stat(QFile::encodeName(folder).constData(), &candidate) != 0 || !S_ISDIR(candidate.st_mode))
+        return false;
+    // Up from `other` through "..", as the kernel resolves it: a link or bind mount on the way
+    // in leads to the same folders as the plain path would.
+    int level = open(QFile::encodeName(other).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool holds = false;
+    for (int steps = 0; level >= 0 && steps < 4096 && !holds; ++steps) {
+        struct stat here = {}, above = {};
+        if (fstat(level, &here) != 0)
+            break;
+        holds = sameFolder(here, candidate);
+        const int up = openat(level, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(level);
+        level = up;
+        if (up >= 0 && fstat(up, &above) == 0 && sameFolder(above, here))
+            break; // the root is its own parent
+    }
+    if (level >= 0)
+        close(level);
+    return holds;
+}
+
+bool SystemPlatform::isVolumeRoot(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    struct statx about = {};
+    if (statx(AT_FDCWD, name.constData(), AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_BASIC_STATS,
+              &about)
+        != 0)
+        return false;
+    if (about.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return about.stx_attributes & STATX_ATTR_MOUNT_ROOT;
+    struct stat self = {}, parent = {};
+    return stat(name.constData(), &self) == 0
+           && (stat(QByteArray(name + "/..").constData(), &parent) != 0
+               || parent.st_dev != self.st_dev || sameFolder(parent, self));
+}
+
+bool SystemPlatform::isPlainFolderIn(const QString &parent, const QString &name)
+{
+    const int folder =
+        open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    struct statx entry = {}, above = {};
+    const unsigned wanted = STATX_TYPE | STATX_MNT_ID;
+    const bool known =
+        statx(folder, QFile::encodeName(name).constData(),
+              AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, wanted, &entry)
+            == 0
+        && statx(folder, "", AT_EMPTY_PATH, wanted, &above) == 0;
+    close(folder);
+    return known && S_ISDIR(entry.stx_mode) && !(entry.stx_attributes & STATX_ATTR_MOUNT_ROOT)
+           && entry.stx_dev_major == above.stx_dev_major
+           && entry.stx_dev_minor == above.stx_dev_minor
+           && (!(entry.stx_mask & above.stx_mask & STATX_MNT_ID)
+               || entry.stx_mnt_id == above.stx_mnt_id);
+}
