@@ -37,6 +37,7 @@ private slots:
 #else
     void unlistableFolderStays();
     void folderSwappedForALinkIsRemovedAsALink();
+    void whatAnotherRunRemovedIsNotReported();
     void otherFileSystemsStay();
     void veryDeepTreeEndsCleanly();
 #endif
@@ -234,6 +235,27 @@ void tst_RemovalWalk::folderSwappedForALinkIsRemovedAsALink()
     QCOMPARE(contents(victim), QStringList{u"precious"_s});
     QCOMPARE(contents(product),
              (QStringList{u".old"_s, u".old/file"_s})); // the link itself is gone
+}
+
+void tst_RemovalWalk::whatAnotherRunRemovedIsNotReported()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the hook is the POSIX walk's");
+#endif
+    // A second uninstaller removes a folder, with all it holds, while this walk is inside it.
+    touch(path(u"lessons/one"_s));
+    touch(path(u"lessons/two"_s));
+    swapIn = path(u"lessons"_s);
+    swapped = false;
+    RemovalWalk::setListedHook([](const QString &folder) {
+        if (!swapped && folder == swapIn)
+            swapped = QDir(swapIn).removeRecursively();
+    });
+    const bool complete = RemovalWalk::removeTree(product);
+    RemovalWalk::setListedHook(nullptr);
+    QVERIFY(swapped);
+    QVERIFY(complete); // nothing stays that it meant to remove
+    QVERIFY(!QFileInfo::exists(product));
 }
 
 void tst_RemovalWalk::otherFileSystemsStay()
