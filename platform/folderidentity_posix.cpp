@@ -1,8 +1,9 @@
 #include "ownfolder.h"
 #include "systemplatform.h"
 
-#include <QDir>
 #include <QFile>
+#include <QPair>
+#include <QSet>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,31 +25,37 @@ QString SystemPlatform::productFolder()
     return own.holdsTheProgramAlone() ? own.path() : QString();
 }
 
-bool SystemPlatform::isOrHolds(const QString &folder, const QString &other)
+bool SystemPlatform::isOrHoldsAny(const QString &folder, const QStringList &others)
 {
-    if (!isFullPath(folder) || !isFullPath(other))
-        return false;
     struct stat candidate = {};
-    if (stat(QFile::encodeName(folder).constData(), &candidate) != 0 || !S_ISDIR(candidate.st_mode))
+    if (!isFullPath(folder) || stat(QFile::encodeName(folder).constData(), &candidate) != 0
+        || !S_ISDIR(candidate.st_mode))
         return false;
-    // Up from `other` through "..", as the kernel resolves it: a link or bind mount on the way
-    // in leads to the same folders as the plain path would.
-    int level = open(QFile::encodeName(other).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool holds = false;
-    for (int steps = 0; level >= 0 && steps < 4096 && !holds; ++steps) {
-        struct stat here = {}, above = {};
-        if (fstat(level, &here) != 0)
-            break;
-        holds = sameFolder(here, candidate);
-        const int up = openat(level, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        close(level);
-        level = up;
-        if (up >= 0 && fstat(up, &above) == 0 && sameFolder(above, here))
-            break; // the root is its own parent
+    // Up from each of `others` through "..", as the kernel resolves it: a link or bind mount on
+    // the way in leads to the same folders as the plain path would. A folder met before was
+    // looked at with all above it: the next walk stops there.
+    QSet<QPair<dev_t, ino_t>> seen;
+    for (const QString &other : others) {
+        if (!isFullPath(other))
+            continue;
+        int level = open(QFile::encodeName(other).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        bool holds = false;
+        for (int steps = 0; level >= 0 && steps < 4096 && !holds; ++steps) {
+            struct stat here = {};
+            if (fstat(level, &here) != 0 || seen.contains({here.st_dev, here.st_ino}))
+                break;
+            seen.insert({here.st_dev, here.st_ino});
+            holds = sameFolder(here, candidate);
+            const int up = openat(level, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            close(level);
+            level = up; // the root is its own parent: seen, so the walk ends there
+        }
+        if (level >= 0)
+            close(level);
+        if (holds)
+            return true;
     }
-    if (level >= 0)
-        close(level);
-    return holds;
+    return false;
 }
 
 bool SystemPlatform::isVolumeRoot(const QString &folder)

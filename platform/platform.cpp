@@ -47,11 +47,17 @@ QString normalized(const QString &path)
 }
 } // namespace
 
-bool Platform::isOrHolds(const QString &folder, const QString &other)
+bool Platform::isOrHoldsAny(const QString &folder, const QStringList &others)
 {
-    const QString candidate = normalized(folder), inside = normalized(other);
-    return !candidate.isEmpty() && !inside.isEmpty()
-           && inside.startsWith(candidate, Platform::fileNameCase());
+    const QString candidate = normalized(folder);
+    if (candidate.isEmpty())
+        return false;
+    for (const QString &other : others) {
+        const QString inside = normalized(other);
+        if (!inside.isEmpty() && inside.startsWith(candidate, Platform::fileNameCase()))
+            return true;
+    }
+    return false;
 }
 
 bool Platform::isVolumeRoot(const QString &folder)

@@ -37,10 +37,10 @@ public:
     // name still in it now. Empty otherwise. By default, the program's folder.
     virtual QString productFolder();
 
-    // Whether `folder` is `other` or holds it. Where the system can tell, by what the file
-    // system knows the two as, so that another name, a link above, a bind mount or another
-    // spelling change nothing; by default by their paths. False when either does not exist.
-    virtual bool isOrHolds(const QString &folder, const QString &other);
+    // Whether `folder` is one of `others` or holds one. Where the system can tell, by what the
+    // file system knows them as, so that another name, a link above, a bind mount or another
+    // spelling change nothing; by default by their paths. Folders that do not exist count not.
+    virtual bool isOrHoldsAny(const QString &folder, const QStringList &others);
 
     // Whether `folder` is the root of a volume, drive or share (a mount point, on POSIX).
     virtual bool isVolumeRoot(const QString &folder);

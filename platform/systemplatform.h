@@ -12,7 +12,7 @@ public:
     bool emptyProgramFolder() override; // through the folder it holds open
     // By device and inode.
     QString productFolder() override;
-    bool isOrHolds(const QString &folder, const QString &other) override;
+    bool isOrHoldsAny(const QString &folder, const QStringList &others) override;
     bool isVolumeRoot(const QString &folder) override;
     bool isPlainFolderIn(const QString &parent, const QString &name) override;
 #endif

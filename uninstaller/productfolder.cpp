@@ -22,10 +22,7 @@ bool mayBeEmptied(const QString &folder, const QStringList &wellKnown)
     if (!Platform::isFullPath(folder) || !QFileInfo(folder).isDir() || QDir(folder).isRoot()
         || platform().isVolumeRoot(folder))
         return false; // nothing to empty, or a whole volume
-    for (const QString &known : wellKnown)
-        if (Platform::isFullPath(known) && platform().isOrHolds(folder, known))
-            return false;
-    return true;
+    return !platform().isOrHoldsAny(folder, wellKnown);
 }
 
 QStringList wellKnownFolders()
