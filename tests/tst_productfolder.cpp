@@ -91,6 +91,12 @@ void tst_ProductFolder::onlyProductFoldersAreEmptied()
     qputenv("HOME", QFile::encodeName(home));
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
+    // A product folder is there when it is emptied: made for the row, and taken away after.
+    const bool made = allowed && !QFileInfo::exists(folder) && QDir().mkpath(folder);
+    const auto tidy = qScopeGuard([&] {
+        if (made)
+            QDir().rmdir(folder);
+    });
     const bool decided = ProductFolder::mayBeEmptied(folder, ProductFolder::wellKnownFolders());
     QCOMPARE(decided, allowed);
 }
