@@ -5,7 +5,7 @@
 exec awk -v label="$1" -v every="${2:-25}" -v only="${3:-}" '
 /^\[[0-9]+\/[0-9]+\]/ {
     s = $1; gsub(/[][]/, "", s); split(s, n, "/")
-    if (n[1] % every == 0 || n[1] == n[2]) { print "[" label "] step " n[1] " of " n[2]; fflush() }
+    if (n[1] > 0 && (n[1] % every == 0 || n[1] == n[2])) { print "[" label "] step " n[1] " of " n[2]; fflush() }
     next
 }
 only == "" { print; fflush() }'
