@@ -8,6 +8,9 @@ class SystemPlatform : public Platform
 public:
     QString folderPath(Folder folder) override;
     QString programFolder() override;
+#ifdef Q_OS_WIN
+    QString productFolder() override; // the program's one name only
+#endif
 #ifndef Q_OS_WIN
     bool emptyProgramFolder() override; // through the folder it holds open
     // By device and inode.

@@ -42,6 +42,12 @@ QString SystemPlatform::programFolder()
     return QString::fromStdWString(Win32::programFolder());
 }
 
+QString SystemPlatform::productFolder()
+{
+    // A second name of the program elsewhere (a hard link) makes its folder no product's.
+    return Win32::linkCount(Win32::programFile()) == 1 ? programFolder() : QString();
+}
+
 void SystemPlatform::sleep(int milliseconds)
 {
     Win32::sleep(static_cast<unsigned>(milliseconds));

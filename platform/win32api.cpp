@@ -236,6 +236,19 @@ std::wstring programFolder()
     return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
 }
 
+unsigned linkCount(const std::wstring &file)
+{
+    HANDLE own = CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (own == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION about = {};
+    const bool known = GetFileInformationByHandle(own, &about);
+    CloseHandle(own);
+    return known ? about.nNumberOfLinks : 0;
+}
+
 void sleep(unsigned milliseconds)
 {
     Sleep(milliseconds);

@@ -29,6 +29,8 @@ std::wstring profileFolder();
 // The running program's executable, and its folder without a trailing backslash.
 std::wstring programFile();
 std::wstring programFolder();
+// How many names (hard links) the file has; 0 when it cannot be told.
+unsigned linkCount(const std::wstring &file);
 
 void sleep(unsigned milliseconds);
 

@@ -321,6 +321,22 @@ void resources()
               name.c_str());
     }
 }
+// A second name of a file (a hard link in another folder) is seen; the running program has one.
+void fileNames()
+{
+    check(Win32::linkCount(Win32::programFile()) == 1, "the running program has one name");
+    const std::wstring first = folder + L"\\names-first.txt",
+                       second = folder + L"\\names-second.txt";
+    DeleteFileW(second.c_str());
+    writeFile(first);
+    check(Win32::linkCount(first) == 1, "a new file has one name");
+    check(CreateHardLinkW(second.c_str(), first.c_str(), nullptr) != 0
+              && Win32::linkCount(first) == 2,
+          "with a hard link, two names");
+    DeleteFileW(second.c_str());
+    check(Win32::linkCount(first) == 1, "one name again once the link is gone");
+    DeleteFileW(first.c_str());
+}
 } // namespace
 
 int wmain()
@@ -328,6 +344,7 @@ int wmain()
     check(!folder.empty() && exists(folder + L"\\tst_win32.exe"), "the program's own folder");
     hiddenStarts();
     specialFolders();
+    fileNames();
     cmdBuiltins();
     removalWalk();
     taskkill();
