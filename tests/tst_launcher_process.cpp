@@ -48,6 +48,9 @@ void tst_LauncherProcess::init()
     processes.clear();
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir().mkpath(root->filePath(u"runtime"_s)));
+    // Private, as a runtime folder must be: Qt would make one in /tmp instead.
+    QVERIFY(QFile::setPermissions(root->filePath(u"runtime"_s),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 QString tst_LauncherProcess::makeFolder(const QString &name, const QString &variant,
