@@ -8,17 +8,14 @@ class SystemPlatform : public Platform
 public:
     QString folderPath(Folder folder) override;
     QString programFolder() override;
-#ifdef Q_OS_WIN
-    QString productFolder() override; // the program's one name only
-#endif
 #ifndef Q_OS_WIN
     bool emptyProgramFolder() override; // through the folder it holds open
-    // By device and inode.
+#endif
+    // By device and inode; on Windows by volume serial number and file ID.
     QString productFolder() override;
     bool isOrHoldsAny(const QString &folder, const QStringList &others) override;
     bool isVolumeRoot(const QString &folder) override;
     bool isPlainFolderIn(const QString &parent, const QString &name) override;
-#endif
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;

@@ -76,16 +76,46 @@ bool Platform::isFullPath(const QString &path)
            || clean.startsWith(QLatin1String("//"));
 }
 
+namespace {
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+} // namespace
+
 QStringList SystemPlatform::systemFolders()
 {
+    // The system's own list; the environment may add to it, never take away.
     QStringList folders;
-    for (const char *variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot",
-                                 "windir", "SystemDrive", "ProgramData", "PUBLIC",
-                                 "ALLUSERSPROFILE", "USERPROFILE", "APPDATA", "LOCALAPPDATA"})
+    for (const std::wstring &folder : Win32::systemFolders())
+        folders << QString::fromStdWString(folder);
+    for (const char *variable :
+         {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "CommonProgramFiles",
+          "CommonProgramFiles(x86)", "CommonProgramW6432", "SystemRoot", "windir", "SystemDrive",
+          "ProgramData", "PUBLIC", "ALLUSERSPROFILE", "USERPROFILE", "APPDATA", "LOCALAPPDATA",
+          "OneDrive", "OneDriveConsumer", "OneDriveCommercial"})
         folders << qEnvironmentVariable(variable);
-    folders << qEnvironmentVariable("SystemRoot") + QStringLiteral("/System32")
-            << qEnvironmentVariable("SystemRoot") + QStringLiteral("/SysWOW64");
-    // The profile as the system knows it, also when USERPROFILE is missing.
-    folders << QString::fromStdWString(Win32::profileFolder());
+    folders.removeAll(QString());
     return folders;
+}
+
+bool SystemPlatform::isOrHoldsAny(const QString &folder, const QStringList &others)
+{
+    if (!isFullPath(folder))
+        return false;
+    std::vector<std::wstring> known;
+    for (const QString &other : others)
+        if (isFullPath(other))
+            known.push_back(native(other));
+    return Win32::isOrHoldsAny(native(folder), known);
+}
+
+bool SystemPlatform::isVolumeRoot(const QString &folder)
+{
+    return isFullPath(folder) && Win32::isVolumeRoot(native(folder));
+}
+
+bool SystemPlatform::isPlainFolderIn(const QString &parent, const QString &name)
+{
+    return isFullPath(parent) && Win32::isPlainFolderIn(native(parent), native(name));
 }

@@ -49,6 +49,15 @@ HANDLE openRelative(HANDLE folder, const std::wstring &name, ACCESS_MASK access,
     return opened >= 0 ? handle : nullptr;
 }
 
+// Not found, or marked for deletion by another program: the entry is going or gone.
+bool goneMeanwhile(NTSTATUS status)
+{
+    for (const unsigned long gone : {0xC0000034UL, 0xC000003AUL, 0xC0000056UL})
+        if (status == static_cast<NTSTATUS>(gone))
+            return true; // OBJECT_NAME_NOT_FOUND, OBJECT_PATH_NOT_FOUND, DELETE_PENDING
+    return false;
+}
+
 std::vector<std::pair<std::wstring, DWORD>> listFolder(HANDLE folder)
 {
     std::vector<std::pair<std::wstring, DWORD>> entries;
@@ -131,8 +140,8 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int dep
         HANDLE child = openRelative(folder, name, DELETE, &status);
         if (!child) // in use as a current folder: it can still be emptied, and then stays
             child = openRelative(folder, name, 0, &status);
-        if (!child && status == static_cast<NTSTATUS>(0xC0000034L))
-            continue; // STATUS_OBJECT_NAME_NOT_FOUND: gone meanwhile, as good as removed
+        if (!child && goneMeanwhile(status))
+            continue; // another run removed it first: as good as removed
         const bool removed = child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1);
         if (child)
             CloseHandle(child); // a child marked for deletion goes now, before its folder

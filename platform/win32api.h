@@ -4,6 +4,7 @@
 // be cross-built and tested on its own.
 
 #include <string>
+#include <vector>
 
 namespace Win32 {
 enum class Folder
@@ -31,6 +32,26 @@ std::wstring programFile();
 std::wstring programFolder();
 // How many names (hard links) the file has; 0 when it cannot be told.
 unsigned linkCount(const std::wstring &file);
+
+// The folders the system itself names, whatever the environment says (win32folders.cpp): every
+// known folder that is a real folder, the user's and the common ones; every profile on the
+// machine and the folder that holds them; the OneDrive folders the registry names; Program
+// Files and Common Files in each form; the Windows and system folders; every drive's root.
+std::vector<std::wstring> systemFolders();
+
+// Whether `folder` is one of `others` or holds one, decided by volume serial number and file
+// ID through handles: walking up from each of `others` as given and as the system resolves it,
+// so that another name, a link or junction above, or another spelling changes nothing. A
+// `folder` that is no folder holds nothing.
+bool isOrHoldsAny(const std::wstring &folder, const std::vector<std::wstring> &others);
+
+// Whether `folder` is the root of a volume, drive or share, a volume mounted in a folder, or
+// itself a junction or link: then its contents are not a product's.
+bool isVolumeRoot(const std::wstring &folder);
+
+// Whether `name` in `parent` is, as itself, a folder on parent's volume: no link, junction or
+// mount point.
+bool isPlainFolderIn(const std::wstring &parent, const std::wstring &name);
 
 void sleep(unsigned milliseconds);
 

@@ -19,6 +19,8 @@ private slots:
     void onlyProductFoldersAreEmptied();
 #ifndef Q_OS_WIN
     void foldersOfTheUsersProgramsAreProtected();
+#else
+    void systemFoldersWhateverTheEnvironment();
 #endif
     void linksToWellKnownFoldersAreSeenThrough();
     void currentFolderInsideTheProduct();
@@ -130,6 +132,40 @@ void tst_ProductFolder::foldersOfTheUsersProgramsAreProtected()
     QVERIFY(QDir().mkpath(home + u"/.local/bin/Zelvane2.0"_s));
     QVERIFY(ProductFolder::mayBeEmptied(home + u"/.local/bin/Zelvane2.0"_s, known));
     QVERIFY(!ProductFolder::mayBeEmptied(QDir::homePath(), knownWithoutHome));
+}
+#endif
+
+#ifdef Q_OS_WIN
+// The system's own list: known folders beyond Qt's, and Program Files and ProgramData with their
+// variables gone; a OneDrive variable adds its folder.
+void tst_ProductFolder::systemFoldersWhateverTheEnvironment()
+{
+    const QString profile = qEnvironmentVariable("USERPROFILE");
+    const QString pub = qEnvironmentVariable("PUBLIC");
+    const QStringList refused = {profile + u"/Favorites"_s,
+                                 profile + u"/Saved Games"_s,
+                                 profile + u"/Contacts"_s,
+                                 pub + u"/Documents"_s,
+                                 qEnvironmentVariable("CommonProgramFiles"),
+                                 qEnvironmentVariable("ProgramFiles(x86)"),
+                                 qEnvironmentVariable("ProgramData"),
+                                 root->filePath(u"OneDrive"_s)};
+    for (const QString &folder : refused)
+        QVERIFY2(QDir().mkpath(folder), qPrintable(folder)); // a new prefix may lack some
+    QStringList known;
+    {
+        const auto restore = keepEnvironment({"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+                                              "CommonProgramFiles", "ProgramData",
+                                              "ALLUSERSPROFILE", "PUBLIC", "OneDrive"});
+        for (const char *name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+                                 "CommonProgramFiles", "ProgramData", "ALLUSERSPROFILE", "PUBLIC"})
+            qunsetenv(name);
+        qputenv("OneDrive", QDir::toNativeSeparators(refused.last()).toUtf8());
+        known = ProductFolder::wellKnownFolders();
+    }
+    for (const QString &folder : refused)
+        QVERIFY2(!ProductFolder::mayBeEmptied(folder, known), qPrintable(folder));
+    QVERIFY(ProductFolder::mayBeEmptied(product, known));
 }
 #endif
 

@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <string>
+#include <vector>
 
 namespace {
 int passed = 0;
@@ -337,6 +341,150 @@ void fileNames()
     check(Win32::linkCount(first) == 1, "one name again once the link is gone");
     DeleteFileW(first.c_str());
 }
+std::wstring knownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    std::wstring found;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path)))
+        found = path;
+    CoTaskMemFree(path);
+    return found;
+}
+
+// Under Wine, a host command on the host paths of `paths` (Wine starts host programs too); true
+// when it could be started.
+bool onHost(const wchar_t *command, const std::vector<std::wstring> &paths)
+{
+    using UnixName = char *(CDECL *)(const wchar_t *);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return false;
+    std::wstring line = command;
+    for (const std::wstring &path : paths) {
+        char *name = unixName(path.c_str());
+        line += L" \"" + std::wstring(name, name + strlen(name)) + L"\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const std::wstring program = L"Z:\\bin\\" + line.substr(0, line.find(L' '));
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// A link `link` to the folder `target`. Under Wine a host link, which a Windows program sees as
+// a plain folder, as it sees a folder reached through a junction on Windows.
+bool folderLink(const std::wstring &link, const std::wstring &target)
+{
+    if (!onHost(L"ln -sfn", {target, link}))
+        CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                            SYMBOLIC_LINK_FLAG_DIRECTORY
+                                | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    return waitFor([&] { return exists(link); }, 5000);
+}
+
+void removeLink(const std::wstring &link)
+{
+    if (!onHost(L"rm -f", {link}))
+        RemoveDirectoryW(link.c_str());
+    check(waitFor([&] { return !exists(link); }, 5000), "the test's links are gone");
+}
+
+// Which folders the uninstaller must never empty, as the system knows them: each row is a
+// folder the uninstaller emptied when this was decided by path text and environment.
+void protectedFolders()
+{
+    const std::wstring oneDrive = work + L"\\OneDrive", business = work + L"\\OneDrive - Firma";
+    const std::wstring alias = work + L"\\alias of the profile", users = work + L"\\alias of Users";
+    const std::wstring profile = knownFolder(FOLDERID_Profile);
+    for (const std::wstring &made : {work, oneDrive, business})
+        CreateDirectoryW(made.c_str(), nullptr);
+    check(folderLink(alias, profile) && folderLink(users, knownFolder(FOLDERID_UserProfiles)),
+          "links made to the profile and to the folder of profiles");
+    const wchar_t *const key = L"Software\\Microsoft\\OneDrive";
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, L"UserFolder", REG_SZ, oneDrive.c_str(),
+                    static_cast<DWORD>((oneDrive.size() + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\OneDrive\\Accounts\\Business1",
+                    L"UserFolder", REG_SZ, business.c_str(),
+                    static_cast<DWORD>((business.size() + 1) * sizeof(wchar_t)));
+    // A cleared environment takes nothing away from what the system itself knows.
+    std::vector<std::pair<std::wstring, std::wstring>> cleared;
+    for (const wchar_t *name :
+         {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"CommonProgramFiles",
+          L"ProgramData", L"ALLUSERSPROFILE", L"PUBLIC", L"USERPROFILE", L"APPDATA"}) {
+        wchar_t value[32768] = {};
+        if (GetEnvironmentVariableW(name, value, 32768))
+            cleared.emplace_back(name, value);
+        SetEnvironmentVariableW(name, nullptr);
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<std::wstring> known = Win32::systemFolders();
+    const auto refused = [&](const std::wstring &candidate) {
+        return Win32::isVolumeRoot(candidate) || Win32::isOrHoldsAny(candidate, known);
+    };
+    refused(work);
+    std::printf("%zu system folders, listed and checked in %lld ms\n", known.size(),
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started)
+                                           .count()));
+    const std::wstring favorites = knownFolder(FOLDERID_Favorites);
+    std::wstring upper = favorites;
+    CharUpperW(upper.data());
+    wchar_t shortName[MAX_PATH] = {};
+    GetShortPathNameW(knownFolder(FOLDERID_ProgramFilesX86).c_str(), shortName, MAX_PATH);
+    const struct
+    {
+        std::wstring folder;
+        const char *what;
+    } rows[] = {
+        {favorites, "Favorites"},
+        {knownFolder(FOLDERID_SavedGames), "Saved Games"},
+        {knownFolder(FOLDERID_Contacts), "Contacts"},
+        {knownFolder(FOLDERID_PublicDocuments), "the public Documents"},
+        {knownFolder(FOLDERID_PublicDesktop), "the public Desktop"},
+        {knownFolder(FOLDERID_ProgramFilesCommon), "Common Files"},
+        {knownFolder(FOLDERID_ProgramFilesX86), "Program Files (x86), its variables unset"},
+        {knownFolder(FOLDERID_ProgramData), "ProgramData, its variables unset"},
+        {oneDrive, "the OneDrive folder the registry names"},
+        {business, "a OneDrive account's folder the registry names"},
+        {L"\\\\?\\" + favorites, "Favorites spelled with \\\\?\\"},
+        {upper, "Favorites spelled in capitals"},
+        {shortName, "Program Files (x86) by its short name"},
+        {alias, "the profile through a link"},
+        {alias + L"\\Favorites", "Favorites through a link above it"},
+        {users, "the folder of profiles through a link"},
+        {L"C:\\", "a drive's root"},
+        {L"Z:\\proc", "a volume mounted in a folder"},
+    };
+    for (const auto &row : rows)
+        check(!row.folder.empty() && refused(row.folder),
+              ("refused: " + std::string(row.what) + " (" + utf8(row.folder) + ")").c_str());
+    // A product folder inside any of them is the product's.
+    for (const std::wstring &product :
+         {favorites + L"\\Zelvane2.0", alias + L"\\Zelvane2.0", work + L"\\Zelvane2.0"}) {
+        CreateDirectoryW(product.c_str(), nullptr);
+        check(!refused(product), ("a product folder may be emptied: " + utf8(product)).c_str());
+        RemoveDirectoryW(product.c_str());
+    }
+    check(Win32::isPlainFolderIn(work, L"OneDrive")
+              && !Win32::isPlainFolderIn(work, L"alias of Users")
+              && !Win32::isPlainFolderIn(L"Z:\\", L"proc"),
+          "a group folder is plain, a link or a mount point is not");
+
+    for (const auto &[name, value] : cleared)
+        SetEnvironmentVariableW(name.c_str(), value.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    removeLink(alias);
+    removeLink(users);
+    for (const std::wstring &made : {oneDrive, business})
+        RemoveDirectoryW(made.c_str());
+}
 } // namespace
 
 int wmain()
@@ -345,6 +493,7 @@ int wmain()
     hiddenStarts();
     specialFolders();
     fileNames();
+    protectedFolders();
     cmdBuiltins();
     removalWalk();
     taskkill();

@@ -136,6 +136,32 @@ else
     kill "$uninstaller" 2>/dev/null
 fi
 
+# Copies started from folders the system protects, or reached through a link to one: Start
+# leaves their files alone, and the run still ends on its completion page.
+protected_run() { # protected_run NAME FOLDER
+    local folder=$2 pid
+    mkdir -p "$folder" && touch "$folder/canary.txt" && cp "$bin/uninstaller.exe" "$folder/"
+    (cd "$folder" && wine uninstaller.exe) &
+    pid=$!
+    if wait_window MainWindow 570x462; then
+        click 436 290 # 立即卸载
+        check "$1: the completion page shows" wait_window MainWindow 516x424
+        click 454 36
+        wait "$pid"
+        check "$1: its files stay" test -e "$folder/canary.txt"
+    else
+        check "$1: the uninstaller's window shows" false
+        kill "$pid" 2>/dev/null
+    fi
+    rm -f "$folder/uninstaller.exe" "$folder/canary.txt"
+}
+profile_unix=$(unix "$(windows_var USERPROFILE)")
+protected_run "Favorites" "$profile_unix/Favorites"
+protected_run "Common Files" "$(unix "$(windows_var CommonProgramFiles)")"
+ln -s "$profile_unix" "$runs/profile-alias"
+protected_run "the profile through a link" "$runs/profile-alias"
+rm "$runs/profile-alias"
+
 echo "launcher.exe"
 updates=$runs/updates
 run_launcher() { # run_launcher VARIANT: the launcher's folder with that library (or none)
