@@ -68,10 +68,32 @@ include(ZelvaneQtFolder)
 
 # One of the programs: a GUI-subsystem executable on Windows (no console comes up, also for
 # the windowless launcher) with its icon, version and manifest.
+# Elsewhere it has the installed Qt's own paths built in, so that a qt.conf planted beside it is
+# never read (Qt reads the one in its resources first), each path spelled out in full.
+if(NOT WIN32)
+    set(ZELVANE_QT_CONF ${CMAKE_BINARY_DIR}/builtin-qt.conf)
+    set(conf "[Paths]\nPrefix = ${QT6_INSTALL_PREFIX}\n")
+    foreach(key_folder ArchData:ARCHDATA Binaries:BINS Data:DATA Documentation:DOCS
+            Headers:HEADERS Libraries:LIBS LibraryExecutables:LIBEXECS Plugins:PLUGINS
+            Qml2Imports:QML Translations:TRANSLATIONS Examples:EXAMPLES Tests:TESTS)
+        string(REPLACE ":" ";" pair ${key_folder})
+        list(GET pair 0 key)
+        list(GET pair 1 folder)
+        string(APPEND conf "${key} = ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_${folder}}\n")
+    endforeach()
+    string(APPEND conf "Settings = ${QT6_INSTALL_CONFIGURATION}\n")
+    file(GENERATE OUTPUT ${ZELVANE_QT_CONF} CONTENT "${conf}")
+endif()
+
 function(zelvane_program name)
     qt_add_executable(${name} ${ARGN})
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
     target_link_libraries(${name} PRIVATE zelvane_settings)
+    if(ZELVANE_QT_CONF)
+        set_source_files_properties(${ZELVANE_QT_CONF} PROPERTIES QT_RESOURCE_ALIAS qt.conf)
+        qt_add_resources(${name} builtin_qt_conf PREFIX /qt/etc FILES ${ZELVANE_QT_CONF}
+            OPTIONS ${ZELVANE_RCC_OPTIONS})
+    endif()
     if(WIN32)
         zelvane_windows_resources(${name})
     endif()

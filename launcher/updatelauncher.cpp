@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "exactlibrary.h"
 #include "platform.h"
+#include "pluginfolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,6 +65,8 @@ int UpdateLauncher::run()
         return showBox(Box::Warning, QString::fromLatin1(missingExportTitle), notCorrectLibrary(),
                        0);
     entry(argc, argv, &result);
+    if (QCoreApplication::instance())
+        PluginFolders::keepToInstalledQt(); // the library made one: its boxes still to come
 
     if (result.isNull() || result.isEmpty() || !QFile::exists(result))
         return 0; // nothing to update
@@ -117,6 +120,7 @@ int UpdateLauncher::showBox(Box kind, const QString &title, const QString &text,
         pendingBox = {title, text, status};
         const QtMessageHandler before = qInstallMessageHandler(endWithoutDisplay);
         ownApplication = std::make_unique<QApplication>(argc, argv);
+        PluginFolders::keepToInstalledQt();
         qInstallMessageHandler(before);
     }
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pluginfolders.h"
 #include "product.h"
 
 #include <QApplication>
@@ -9,7 +10,9 @@
 template<typename FirstWindow>
 int runSkinnedProgram(int argc, char *argv[])
 {
+    PluginFolders::keepToInstalledQt();
     QApplication app(argc, argv);
+    PluginFolders::keepToInstalledQt();
     QCoreApplication::setApplicationVersion(Product::applicationVersion());
     QCoreApplication::setApplicationName(Product::applicationName());
 
