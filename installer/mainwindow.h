@@ -7,13 +7,15 @@ namespace Ui {
 class MainWindow;
 }
 
-// The welcome window: ends the loading splash, and on Next opens the progress page and
-// starts the real setup program.
+// The welcome window: ends the loading splash, and on Next starts the real setup program and
+// opens the progress page; when there is no setup program it may start, it says so and ends.
 class MainWindow final : public SkinnedWindow
 {
     Q_OBJECT
 
 public:
+    static constexpr char setupFailedTitle[] = "安装失败";
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 

@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "ui_myinstall.h"
 
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
 
@@ -35,6 +36,11 @@ MyInstall::~MyInstall()
     delete ui;
 }
 
+void MyInstall::watchSetup(qint64 process)
+{
+    setup = process;
+}
+
 void MyInstall::retranslate()
 {
     ui->retranslateUi(this);
@@ -56,9 +62,17 @@ void MyInstall::Mystart()
     // The pause blocks the event loop; paint the full bar first so it shows during it.
     ui->MyBar->repaint();
     platform().sleep(handOverPauseMs);
-    setVisible(false);
     progressTimer->stop();
     picTimer->stop();
+    // Still running is the document's case; ended well, too. Ended badly: no success page.
+    const std::optional<int> status = setup ? platform().exitStatus(setup) : std::nullopt;
+    if (status && *status != 0 && *status != restartNeeded[0] && *status != restartNeeded[1]) {
+        QMessageBox::critical(this, tr(setupIncompleteTitle),
+                              tr("安装程序没有成功完成（代码 %1）。").arg(*status));
+        platform().exitProcess(1);
+        return;
+    }
+    setVisible(false);
     auto *finish = new MyOK; // lives until the process ends
     finish->setVisible(true);
 }

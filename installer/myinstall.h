@@ -10,7 +10,8 @@ class MyInstall;
 }
 
 // The progress page: a fixed-time bar and a slideshow, whatever the setup program does; then,
-// after a pause with the full bar, the finish page.
+// after a pause with the full bar, the finish page, unless the setup program has ended with a
+// failure by then: that is told, and the installer ends.
 class MyInstall final : public SkinnedWindow
 {
     Q_OBJECT
@@ -25,8 +26,15 @@ public:
     static constexpr int slideIntervalMs = 2000;
     static constexpr int slideCount = 3;
 
+    static constexpr char setupIncompleteTitle[] = "安装未完成";
+    // What Windows' installers end with when they succeeded: 0, or a restart needed.
+    static constexpr int restartNeeded[] = {3010, 1641};
+
     explicit MyInstall(QWidget *parent = nullptr);
     ~MyInstall() override;
+
+    // The setup program started for this page, asked at the hand-over how it went.
+    void watchSetup(qint64 process);
 
 protected:
     void retranslate() override;
@@ -42,4 +50,5 @@ private:
     int progressCount = 0; // the next value of the bar
     QTimer *progressTimer;
     QTimer *picTimer;
+    qint64 setup = 0;
 };

@@ -55,7 +55,8 @@ QString cmdSwitchText(const QString &line)
 }
 } // namespace
 
-bool SystemPlatform::launch(const QString &programFile, const QString &commandLine)
+bool SystemPlatform::launch(const QString &programFile, const QString &commandLine,
+                            Checked *checked)
 {
     QStringList words = splitWindowsCommandLine(commandLine);
     if (words.isEmpty() || words.first().isEmpty())
@@ -94,6 +95,18 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
             && sameWord(words[2], "/Q")) {
             RemovalWalk::removeTree(target, RemovalWalk::Hidden::Remove);
             return true;
+        }
+        if (words.size() == 1 && checked) {
+            // Exactly the file named, opened once, checked and run from that descriptor.
+            if (target != posixPath(checked->file))
+                return false;
+            const int program = Processes::openTrusted(target, &checked->why);
+            if (program < 0)
+                return false;
+            checked->started = Processes::startWatched(program, {});
+            if (checked->started == 0)
+                checked->why = startFailedText();
+            return checked->started != 0;
         }
         if (words.size() == 1) {
             const QFileInfo file(target);

@@ -22,6 +22,38 @@ bool Platform::startHidden(const QString &program, const QString &commandLine)
     return !program.isEmpty() && !commandLine.isEmpty() && launch(program, commandLine);
 }
 
+Platform::ProcessId Platform::startChecked(const QString &commandLine, const QString &program,
+                                           QString *why)
+{
+    Checked checked{program, 0, QString()};
+    if (!commandLine.isEmpty() && !program.isEmpty() && launch(QString(), commandLine, &checked)
+        && checked.started != 0)
+        return checked.started;
+    if (why)
+        *why = checked.why;
+    return 0;
+}
+
+QString Platform::notOwnedText()
+{
+    return QStringLiteral("它不属于当前用户或系统。");
+}
+
+QString Platform::writableText()
+{
+    return QStringLiteral("其他用户可以修改它。");
+}
+
+QString Platform::notRegularText()
+{
+    return QStringLiteral("它不是一个普通文件。");
+}
+
+QString Platform::startFailedText()
+{
+    return QStringLiteral("它无法启动。");
+}
+
 bool Platform::emptyProgramFolder()
 {
     const QString folder = programFolder();

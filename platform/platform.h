@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Everything the programs ask of the operating system. The windows only talk to this
 // interface, so they are the same code on every system and the tests can watch them.
 class Platform
@@ -24,6 +26,25 @@ public:
     // The same, but starts exactly the program file `program`, never one found by a search;
     // the program still sees `commandLine` as its command line.
     bool startHidden(const QString &program, const QString &commandLine);
+
+    // A process started to be asked about later; 0 is none.
+    using ProcessId = qint64;
+
+    // Starts `commandLine` as startHidden does, once `program`, the file it runs, has proven fit
+    // to run in this user's name: a regular file of the user's (or of the system's) that nobody
+    // else may write to, held so that it cannot be swapped or changed before the process has it.
+    // Hands back the process, for exitStatus(); 0 when nothing was started, and then `why` says
+    // why (empty when there is no such file).
+    ProcessId startChecked(const QString &commandLine, const QString &program, QString *why);
+
+    // Why startChecked started nothing, as the installer tells it.
+    static QString notOwnedText();
+    static QString writableText();
+    static QString notRegularText();
+    static QString startFailedText();
+
+    // How a process startChecked started has ended: its exit status; none while it runs.
+    virtual std::optional<int> exitStatus(ProcessId process) = 0;
 
     // Path of one of the user's special folders, whether or not it exists; empty when unknown.
     virtual QString folderPath(Folder folder) = 0;
@@ -84,8 +105,18 @@ public:
     static bool isFullPath(const QString &path);
 
 protected:
+    // What startChecked asks of launch: the file to check and hold, and what became of it.
+    struct Checked
+    {
+        QString file;          // the program the command line runs
+        ProcessId started = 0; // the process, once started
+        QString why;           // why it was not, when the file is there but unfit
+    };
+
     // `commandLine` is never empty; `program` is empty when the system is to search for it.
-    virtual bool launch(const QString &program, const QString &commandLine) = 0;
+    // With `checked`, the command runs `checked->file`, which is checked and held first.
+    virtual bool launch(const QString &program, const QString &commandLine,
+                        Checked *checked = nullptr) = 0;
 };
 
 Platform &platform();

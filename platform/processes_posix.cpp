@@ -1,11 +1,14 @@
 #include "processes.h"
 
 #include "ownfolder.h"
+#include "platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -63,13 +66,14 @@ QString findSystemTool(const char *name)
     return {};
 }
 
+namespace {
 // posix_spawn rather than QProcess::startDetached: one vfork-like clone instead of two forks and a
-// wait, which is most of what the launcher spends beyond loading its libraries.
-bool startDetached(const QString &path, const QStringList &arguments)
+// wait, which is most of what the launcher spends beyond loading its libraries. With `held` >= 0
+// the program is that open file, handed to the child as descriptor 3 (a script's interpreter
+// reads it from there too).
+pid_t spawn(const QByteArray &path, const QStringList &arguments, int held)
 {
-    if (!isProgram(path))
-        return false;
-    std::vector<QByteArray> words = {QFile::encodeName(path)};
+    std::vector<QByteArray> words = {held >= 0 ? QByteArrayLiteral("/proc/self/fd/3") : path};
     for (const QString &argument : arguments)
         words.push_back(argument.toLocal8Bit());
     std::vector<char *> argv;
@@ -82,7 +86,9 @@ bool startDetached(const QString &path, const QStringList &arguments)
     for (int fd = 0; fd <= 2; ++fd)
         posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
                                          0);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (held >= 0)
+        posix_spawn_file_actions_adddup2(&actions, held, 3);
+    posix_spawn_file_actions_addclosefrom_np(&actions, held >= 0 ? 4 : 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes,
@@ -97,10 +103,65 @@ bool startDetached(const QString &path, const QStringList &arguments)
     const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
+    return error == 0 ? pid : 0;
+}
+} // namespace
+
+bool startDetached(const QString &path, const QStringList &arguments)
+{
+    if (!isProgram(path))
+        return false;
+    const pid_t pid = spawn(QFile::encodeName(path), arguments, -1);
+    if (pid == 0)
         return false;
     reapLater(pid);
     return true;
+}
+
+int openTrusted(const QString &path, QString *why)
+{
+    // Opened once, as itself: what is checked is what runs.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat file = {};
+    if (fd < 0 || ::fstat(fd, &file) != 0) {
+        *why = fd < 0 && errno == ENOENT ? QString() : Platform::notRegularText();
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(file.st_mode))
+        *why = Platform::notRegularText();
+    else if (file.st_uid != getuid() && file.st_uid != 0)
+        *why = Platform::notOwnedText();
+    else if (file.st_mode & (S_IWGRP | S_IWOTH))
+        *why = Platform::writableText();
+    else
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+pid_t startWatched(int program, const QStringList &arguments)
+{
+    // Above 3, so that handing it over as 3 also clears its close-on-exec.
+    const int above = ::fcntl(program, F_DUPFD_CLOEXEC, 4);
+    ::close(program);
+    if (above < 0)
+        return 0;
+    const pid_t pid = spawn(QByteArray(), arguments, above);
+    ::close(above);
+    return pid;
+}
+
+std::optional<int> exitStatus(pid_t child)
+{
+    static QHash<pid_t, int> ended; // a child is reaped once; its status is kept
+    if (const auto known = ended.constFind(child); known != ended.constEnd())
+        return *known;
+    int status = 0;
+    if (child <= 0 || ::waitpid(child, &status, WNOHANG) != child)
+        return std::nullopt;
+    return ended[child] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // Plain system calls: this runs while the installer's first window is being built.

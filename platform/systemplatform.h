@@ -16,6 +16,7 @@ public:
     bool isOrHoldsAny(const QString &folder, const QStringList &others) override;
     bool isVolumeRoot(const QString &folder) override;
     bool isPlainFolderIn(const QString &parent, const QString &name) override;
+    std::optional<int> exitStatus(ProcessId process) override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
@@ -33,5 +34,5 @@ public:
 #endif
 
 protected:
-    bool launch(const QString &program, const QString &commandLine) override;
+    bool launch(const QString &program, const QString &commandLine, Checked *checked) override;
 };

@@ -1,5 +1,7 @@
 #include "systemplatform.h"
 
+#include "processes.h"
+
 #include <QThread>
 
 #include <cstdint>
@@ -45,6 +47,11 @@ bool SystemPlatform::hasDisplay()
 bool SystemPlatform::showSystemBox(const QString &, const QString &, bool)
 {
     return false; // no box below Qt's here
+}
+
+std::optional<int> SystemPlatform::exitStatus(ProcessId process)
+{
+    return Processes::exitStatus(static_cast<pid_t>(process));
 }
 
 void SystemPlatform::sleep(int milliseconds)

@@ -6,9 +6,34 @@
 
 #include <cstdlib>
 
-bool SystemPlatform::launch(const QString &program, const QString &commandLine)
+bool SystemPlatform::launch(const QString &program, const QString &commandLine, Checked *checked)
 {
-    return Win32::startHidden(commandLine.toStdWString(), program.toStdWString());
+    if (!checked)
+        return Win32::startHidden(commandLine.toStdWString(), program.toStdWString());
+    // Held from the check until the installer ends: cmd opens the file after this returns.
+    Win32::Unfit unfit = Win32::Unfit::None;
+    if (!Win32::openTrusted(QDir::toNativeSeparators(checked->file).toStdWString(), unfit)) {
+        checked->why = unfit == Win32::Unfit::NotOwned     ? notOwnedText()
+                       : unfit == Win32::Unfit::Writable   ? writableText()
+                       : unfit == Win32::Unfit::NotRegular ? notRegularText()
+                                                           : QString();
+        return false;
+    }
+    void *process = nullptr;
+    if (!Win32::startHidden(commandLine.toStdWString(), program.toStdWString(), &process)) {
+        checked->why = startFailedText();
+        return false;
+    }
+    checked->started = reinterpret_cast<ProcessId>(process);
+    return true;
+}
+
+std::optional<int> SystemPlatform::exitStatus(ProcessId process)
+{
+    unsigned long code = 0;
+    if (!Win32::exitCode(reinterpret_cast<void *>(process), code))
+        return std::nullopt;
+    return static_cast<int>(code);
 }
 
 bool SystemPlatform::isExecutableCode(const void *address)

@@ -163,7 +163,7 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int dep
 } // namespace
 
 namespace Win32 {
-bool startHidden(const std::wstring &commandLine, const std::wstring &program)
+bool startHidden(const std::wstring &commandLine, const std::wstring &program, void **process)
 {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -193,13 +193,25 @@ bool startHidden(const std::wstring &commandLine, const std::wstring &program)
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process);
-    if (!started)
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    CloseHandle(started.hThread);
+    if (process)
+        *process = started.hProcess;
+    else
+        CloseHandle(started.hProcess);
+    return true;
+}
+
+bool exitCode(void *process, unsigned long &code)
+{
+    DWORD status = 0;
+    if (!process || WaitForSingleObject(process, 0) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process, &status))
+        return false;
+    code = status;
     return true;
 }
 

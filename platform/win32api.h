@@ -19,7 +19,26 @@ enum class Folder
 // program's full path, or names a tool of the system folder (cmd, taskkill), never searched
 // for; otherwise exactly that program file is started. The command line reaches the program
 // unchanged either way.
-bool startHidden(const std::wstring &commandLine, const std::wstring &program = std::wstring());
+// With `process`, the started process's handle goes there, for exitCode(), and stays open.
+bool startHidden(const std::wstring &commandLine, const std::wstring &program = std::wstring(),
+                 void **process = nullptr);
+
+// Whether the process startHidden handed back has ended, and if so with which code.
+bool exitCode(void *process, unsigned long &code);
+
+// What makes a program file unfit to run in this user's name.
+enum class Unfit
+{
+    None,
+    Missing,
+    NotRegular, // a folder, a link, a junction
+    NotOwned,   // owned by neither this user nor SYSTEM, Administrators or TrustedInstaller
+    Writable    // an account other than those may change it
+};
+// The program file at `path`, opened as itself and held without write or delete sharing, so
+// that nobody can change or replace it while it is held; null when it is unfit (`why` says
+// how). It stays open.
+void *openTrusted(const std::wstring &path, Unfit &why);
 
 // The current user's special folder, never created; empty when unknown.
 std::wstring folderPath(Folder folder);

@@ -33,6 +33,8 @@ private slots:
     void nextShowsProgressThenStartsSetup();
     void exitQuestion_data();
     void exitQuestion();
+    void handOverAfterSetup_data();
+    void handOverAfterSetup();
 
     void progressForm();
     void progressRunsFromConstruction();
@@ -114,24 +116,38 @@ void tst_Installer::nextShowsProgressThenStartsSetup_data()
 {
     QTest::addColumn<QByteArray>("tmp");
     QTest::addColumn<bool>("unset");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false
+    QTest::addColumn<std::optional<QString>>("refusal"); // a refused start, and why
+    QTest::addColumn<QString>("command");                // started; or else the box's text
+    QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false << std::optional<QString>()
                             << u"cmd /C \"\"/tmp/my temp dir\\setup.exe\"\""_s;
-    QTest::newRow("Chinese") << u"/tmp/临时 文件"_s.toUtf8() << false
+    QTest::newRow("Chinese") << u"/tmp/临时 文件"_s.toUtf8() << false << std::optional<QString>()
                              << u"cmd /C \"\"/tmp/临时 文件\\setup.exe\"\""_s;
-    QTest::newRow("empty: nothing started") << QByteArray() << false << QString();
-    QTest::newRow("unset: nothing started") << QByteArray() << true << QString();
+    // No setup program it may start: a box over this window, status 1, no progress page.
+    QTest::newRow("empty") << QByteArray() << false << std::optional<QString>()
+                           << u"找不到安装程序：TMP 未设置"_s;
+    QTest::newRow("unset") << QByteArray() << true << std::optional<QString>()
+                           << u"找不到安装程序：TMP 未设置"_s;
+    QTest::newRow("relative") << QByteArray("advtmp") << false << std::optional<QString>()
+                              << u"找不到安装程序：TMP 未设置"_s;
+    QTest::newRow("no such file") << QByteArray("/tmp/空") << false << std::optional<QString>(u""_s)
+                                  << u"找不到安装程序：/tmp/空\\setup.exe"_s;
+    QTest::newRow("another user's")
+        << QByteArray("/tmp") << false << std::optional<QString>(Platform::notOwnedText())
+        << u"找不到安装程序：/tmp\\setup.exe\n\n"_s + Platform::notOwnedText();
 }
 
 void tst_Installer::nextShowsProgressThenStartsSetup()
 {
     QFETCH(QByteArray, tmp);
     QFETCH(bool, unset);
+    QFETCH(std::optional<QString>, refusal);
     QFETCH(QString, command);
     if (unset)
         qunsetenv("TMP");
     else
         setEnvironment("TMP", QString::fromUtf8(tmp));
+    fake->refusal = refusal;
+    const bool starts = command.startsWith(u"cmd"_s);
 
     MainWindow window;
     window.show();
@@ -141,18 +157,61 @@ void tst_Installer::nextShowsProgressThenStartsSetup()
         progressShownFirst = pages.size() == 1 && pages.first()->isVisible() && !window.isVisible();
     };
     fake->commands.clear();
+    BoxAnswerer box(QMessageBox::Ok);
     QTest::mouseClick(child<QPushButton>(&window, "btnNext"), Qt::LeftButton);
 
-    QVERIFY(!window.isVisible());
-    QCOMPARE(openWindows<MyInstall>().size(), 1);
-    QVERIFY(openWindows<MyInstall>().first()->isVisible());
-    if (command.isEmpty()) {
-        QCOMPARE(fake->commands, QStringList());
-    } else {
+    if (starts) {
+        QVERIFY(!window.isVisible());
+        QCOMPARE(openWindows<MyInstall>().size(), 1);
+        QVERIFY(openWindows<MyInstall>().first()->isVisible());
         QCOMPARE(fake->commands, QStringList{command});
         QVERIFY(progressShownFirst);
+        QVERIFY(fake->exits.isEmpty());
+        QVERIFY(!box.seen);
+    } else {
+        QVERIFY(box.seen);
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.title, QString::fromUtf8(MainWindow::setupFailedTitle));
+        QCOMPARE(box.text, command);
+        QCOMPARE(box.parent, &window);
+        QCOMPARE(fake->exits, QList<int>{1});
+        QVERIFY(openWindows<MyInstall>().isEmpty());
+        QVERIFY(fake->commands.isEmpty());
     }
-    QVERIFY(fake->exits.isEmpty());
+}
+
+// How the setup program has done by the hand-over decides what follows the progress page.
+void tst_Installer::handOverAfterSetup_data()
+{
+    QTest::addColumn<std::optional<int>>("status");
+    QTest::addColumn<bool>("finishPage");
+    QTest::newRow("still running") << std::optional<int>() << true;
+    QTest::newRow("succeeded") << std::optional<int>(0) << true;
+    QTest::newRow("succeeded, restart needed") << std::optional<int>(3010) << true;
+    QTest::newRow("succeeded, restart started") << std::optional<int>(1641) << true;
+    QTest::newRow("failed") << std::optional<int>(1603) << false;
+    QTest::newRow("failed, status 1") << std::optional<int>(1) << false;
+}
+
+void tst_Installer::handOverAfterSetup()
+{
+    QFETCH(std::optional<int>, status);
+    QFETCH(bool, finishPage);
+    fake->checkedStatus = status;
+    auto *page = new MyInstall;
+    page->watchSetup(7);
+    page->show();
+    BoxAnswerer box(QMessageBox::Ok);
+    for (int tick = 0; tick < MyInstall::ticksToEnd; ++tick)
+        QVERIFY(QMetaObject::invokeMethod(page, "Mystart"));
+    QCOMPARE(openWindows<MyOK>().size(), finishPage ? 1 : 0);
+    QCOMPARE(box.seen, !finishPage);
+    QCOMPARE(fake->exits, finishPage ? QList<int>() : QList<int>{1});
+    if (!finishPage) {
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.title, QString::fromUtf8(MyInstall::setupIncompleteTitle));
+        QCOMPARE(box.text, u"安装程序没有成功完成（代码 %1）。"_s.arg(*status));
+    }
 }
 
 void tst_Installer::exitQuestion_data()

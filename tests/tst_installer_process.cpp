@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // The installer as a process: the real platform, a real application object, a sandbox of
@@ -20,6 +23,8 @@ private slots:
     void finishButtonEndsWithZero_data();
     void finishButtonEndsWithZero();
     void installerEndsTheSplashAndStays();
+    void noSuccessWithoutASetup_data();
+    void noSuccessWithoutASetup();
 
 private:
     QProcessEnvironment sandboxEnvironment() const;
@@ -108,6 +113,60 @@ void tst_InstallerProcess::installerEndsTheSplashAndStays()
     QVERIFY(!installer.waitForFinished(1000));          // the welcome window waits for the user
     installer.terminate();
     QVERIFY(installer.waitForFinished(5000));
+}
+
+void tst_InstallerProcess::noSuccessWithoutASetup_data()
+{
+    QTest::addColumn<QString>("setup"); // what TMP holds as setup.exe
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("told");
+    const QString missing = u"box 安装失败: 找不到安装程序："_s;
+    QTest::newRow("none") << QString() << 1 << missing;
+    QTest::newRow("another user's") << u"nobody's"_s << 1 << missing;
+    QTest::newRow("others may write to it") << u"0757"_s << 1 << missing;
+    QTest::newRow("group may write to it") << u"0775"_s << 1 << missing;
+    QTest::newRow("a link to a program") << u"link"_s << 1 << missing;
+    QTest::newRow("a folder") << u"folder"_s << 1 << missing;
+    QTest::newRow("ended with a failure")
+        << u"exit 2"_s << 1 << u"box 安装未完成: 安装程序没有成功完成（代码 2）。"_s;
+    QTest::newRow("ended well") << u"exit 0"_s << 0 << u"finish page"_s;
+    QTest::newRow("still running") << u"sleep 20"_s << 0 << u"finish page"_s;
+}
+
+// The welcome window's Next and the progress page's end with the real platform: what the
+// setup program in TMP is and how it ended decide between the finish page and a box.
+void tst_InstallerProcess::noSuccessWithoutASetup()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, status);
+    QFETCH(QString, told);
+    const QString tmp = sandbox->filePath(u"tmp"_s), file = tmp + u"/setup.exe"_s;
+    QVERIFY(QDir().mkpath(tmp));
+    const bool script = setup.startsWith(u"exit"_s) || setup.startsWith(u"sleep"_s)
+                        || setup.startsWith(u"0"_s) || setup == u"nobody's"_s;
+    if (script) {
+        QFile program(file);
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.write("#!/bin/sh\n"
+                      + (setup.startsWith(u"0"_s) ? QByteArray("exit 0") : setup.toUtf8()) + "\n");
+        program.close();
+        const QByteArray mode = setup.startsWith(u"0"_s) ? setup.toLatin1() : "0755";
+        QVERIFY(chmod(QFile::encodeName(file).constData(), mode.toUInt(nullptr, 8)) == 0);
+        if (setup == u"nobody's"_s
+            && (geteuid() != 0 || chown(QFile::encodeName(file).constData(), 65534, 65534) != 0))
+            QSKIP("needs root to give the file away");
+    } else if (setup == u"link"_s) {
+        QVERIFY(QFile::link(QStandardPaths::findExecutable(u"true"_s), file));
+    } else if (setup == u"folder"_s) {
+        QVERIFY(QDir().mkpath(file));
+    }
+    QProcess driver;
+    driver.setProcessEnvironment(sandboxEnvironment());
+    driver.start(QStringLiteral(FINISHDRIVER), {u"next"_s});
+    QVERIFY(driver.waitForFinished(30000));
+    const QString out = QString::fromUtf8(driver.readAllStandardOutput());
+    QVERIFY2(out.startsWith(told), qPrintable(out));
+    QCOMPARE(driver.exitCode(), status);
 }
 
 QTEST_GUILESS_MAIN(tst_InstallerProcess)

@@ -62,10 +62,10 @@ private:
         bool lockTaken = false;
         QString startedProgram;
         QString programFolder() override { return folder; }
-        bool launch(const QString &program, const QString &commandLine) override
+        bool launch(const QString &program, const QString &commandLine, Checked *checked) override
         {
             startedProgram = program;
-            return SystemPlatform::launch(program, commandLine);
+            return SystemPlatform::launch(program, commandLine, checked);
         }
         bool holdSingleInstance(const QString &name) override
         {

@@ -47,10 +47,21 @@ QStringList RecordingPlatform::systemFolders()
     return {}; // the windows under test get their folders from `folders`
 }
 
-bool RecordingPlatform::launch(const QString &, const QString &commandLine)
+bool RecordingPlatform::launch(const QString &, const QString &commandLine, Checked *checked)
 {
+    if (checked && refusal) {
+        checked->why = *refusal;
+        return false;
+    }
     commands << commandLine;
     if (onStart)
         onStart(commandLine);
+    if (checked)
+        checked->started = commands.size();
     return true;
+}
+
+std::optional<int> RecordingPlatform::exitStatus(ProcessId)
+{
+    return checkedStatus;
 }

@@ -20,9 +20,12 @@ public:
     QString ownFolder;                            // what programFolder answers
     std::function<void()> onSleep;                // runs inside a pause, to look at the windows
     std::function<void(const QString &)> onStart; // runs as a command starts
+    std::optional<QString> refusal;               // a checked start refused, saying this
+    std::optional<int> checkedStatus;             // how the checked start ended; none: it runs
 
     QString folderPath(Folder folder) override;
     QString programFolder() override;
+    std::optional<int> exitStatus(ProcessId process) override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;
@@ -32,5 +35,5 @@ public:
     bool showSystemBox(const QString &title, const QString &text, bool warning) override;
 
 protected:
-    bool launch(const QString &program, const QString &commandLine) override;
+    bool launch(const QString &program, const QString &commandLine, Checked *checked) override;
 };

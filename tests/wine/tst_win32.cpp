@@ -485,6 +485,50 @@ void protectedFolders()
     for (const std::wstring &made : {oneDrive, business})
         RemoveDirectoryW(made.c_str());
 }
+// A setup program is run only when it is this user's (or the system's) and nobody else may
+// change it, and held so while it runs; how it ended comes back through cmd.
+void checkedPrograms()
+{
+    const std::wstring fit = work + L"\\fit.exe", open = work + L"\\everyone's.exe",
+                       given = work + L"\\given away.exe", folder = work + L"\\folder.exe";
+    for (const std::wstring &file : {fit, open, given})
+        writeFile(file);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const bool host = onHost(L"chmod 666", {open}) && onHost(L"chown nobody", {given});
+    Sleep(500);
+    Win32::Unfit why = Win32::Unfit::None;
+    void *held = Win32::openTrusted(fit, why);
+    check(held && why == Win32::Unfit::None, "the user's own program file is fit, and held");
+    check(CreateFileW(fit.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr)
+                  == INVALID_HANDLE_VALUE
+              && !DeleteFileW(fit.c_str()),
+          "while held it can be neither changed nor deleted");
+    CloseHandle(held);
+    const struct
+    {
+        std::wstring file;
+        Win32::Unfit unfit;
+        const char *what;
+    } rows[] = {{open, Win32::Unfit::Writable, "everybody may write to it"},
+                {given, Win32::Unfit::NotOwned, "another account's"},
+                {folder, Win32::Unfit::NotRegular, "a folder"},
+                {work + L"\\none.exe", Win32::Unfit::Missing, "none there"}};
+    for (const auto &row : rows) {
+        if (!host && row.unfit != Win32::Unfit::NotRegular && row.unfit != Win32::Unfit::Missing)
+            continue; // on Windows, made by hand
+        check(!Win32::openTrusted(row.file, why) && why == row.unfit,
+              ("refused: " + std::string(row.what)).c_str());
+    }
+    void *process = nullptr;
+    unsigned long code = 0;
+    check(Win32::startHidden(L"cmd /C exit 7", std::wstring(), &process)
+              && waitFor([&] { return Win32::exitCode(process, code); }) && code == 7,
+          "cmd /C hands back the status of what it ran");
+    for (const std::wstring &file : {fit, open, given})
+        onHost(L"rm -f", {file}) || DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
 } // namespace
 
 int wmain()
@@ -494,6 +538,7 @@ int wmain()
     specialFolders();
     fileNames();
     protectedFolders();
+    checkedPrograms();
     cmdBuiltins();
     removalWalk();
     taskkill();
