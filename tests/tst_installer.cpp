@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -72,7 +73,8 @@ void tst_Installer::init()
     fake = new RecordingPlatform;
     fake->folders = {{Platform::Folder::Desktop, desktop}, {Platform::Folder::Startup, startup}};
     setPlatform(fake);
-    qputenv("TMP", "/tmp");
+    // A folder spelled out in full on either system; the fake starts nothing from it.
+    qputenv("TMP", QDir::tempPath().toUtf8());
 }
 
 void tst_Installer::cleanup()
@@ -118,22 +120,33 @@ void tst_Installer::nextShowsProgressThenStartsSetup_data()
     QTest::addColumn<bool>("unset");
     QTest::addColumn<std::optional<QString>>("refusal"); // a refused start, and why
     QTest::addColumn<QString>("command");                // started; or else the box's text
-    QTest::newRow("blanks") << QByteArray("/tmp/my temp dir") << false << std::optional<QString>()
-                            << u"cmd /C \"\"/tmp/my temp dir\\setup.exe\"\""_s;
-    QTest::newRow("Chinese") << u"/tmp/临时 文件"_s.toUtf8() << false << std::optional<QString>()
-                             << u"cmd /C \"\"/tmp/临时 文件\\setup.exe\"\""_s;
+#ifdef Q_OS_WIN
+    const QString root = u"C:"_s; // a folder spelled out in full there
+#else
+    const QString root;
+#endif
+    const auto row = [&](const char *name, const QString &tmp, const QString &expected,
+                         std::optional<QString> refusal = std::nullopt) {
+        QTest::newRow(name) << (root + tmp).toUtf8() << false << refusal << expected;
+    };
+    row("blanks", u"/tmp/my temp dir"_s,
+        u"cmd /C \"\""_s + root + u"/tmp/my temp dir\\setup.exe\"\""_s);
+    row("Chinese", u"/tmp/临时 文件"_s,
+        u"cmd /C \"\""_s + root + u"/tmp/临时 文件\\setup.exe\"\""_s);
     // No setup program it may start: a box over this window, status 1, no progress page.
+    const QString missing = u"找不到安装程序："_s;
     QTest::newRow("empty") << QByteArray() << false << std::optional<QString>()
-                           << u"找不到安装程序：TMP 未设置"_s;
+                           << missing + u"TMP 未设置"_s;
     QTest::newRow("unset") << QByteArray() << true << std::optional<QString>()
-                           << u"找不到安装程序：TMP 未设置"_s;
+                           << missing + u"TMP 未设置"_s;
     QTest::newRow("relative") << QByteArray("advtmp") << false << std::optional<QString>()
-                              << u"找不到安装程序：TMP 未设置"_s;
-    QTest::newRow("no such file") << QByteArray("/tmp/空") << false << std::optional<QString>(u""_s)
-                                  << u"找不到安装程序：/tmp/空\\setup.exe"_s;
-    QTest::newRow("another user's")
-        << QByteArray("/tmp") << false << std::optional<QString>(Platform::notOwnedText())
-        << u"找不到安装程序：/tmp\\setup.exe\n\n"_s + Platform::notOwnedText();
+                              << missing + u"TMP 未设置"_s;
+    row("no such file", u"/tmp/空"_s,
+        missing + QDir::toNativeSeparators(root + u"/tmp/空"_s) + u"\\setup.exe"_s, u""_s);
+    row("another user's", u"/tmp"_s,
+        missing + QDir::toNativeSeparators(root + u"/tmp"_s) + u"\\setup.exe\n\n"_s
+            + Platform::notOwnedText(),
+        Platform::notOwnedText());
 }
 
 void tst_Installer::nextShowsProgressThenStartsSetup()
