@@ -1,9 +1,11 @@
 // A stand-in for the real setup program, for whole runs under Wine: lays out a demo product in
 // %ProgramFiles%\Zelvane2.0 (with the uninstaller.exe that lies beside it, a hidden file and a
 // recorder.exe as the product's program), the Desktop and Startup shortcuts to that program,
-// and the Start-menu group; notes that it ran in setup-ran.txt beside itself.
+// and the Start-menu group; notes that it ran in setup-ran.txt beside itself. With a file
+// setup-fails.txt beside it, it only ends with the status that file holds, as a failed setup.
 #include <windows.h>
 
+#include <cstdlib>
 #include <shlobj.h>
 #include <string>
 
@@ -47,6 +49,16 @@ int wmain()
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring here(self);
     here = here.substr(0, here.find_last_of(L'\\'));
+
+    HANDLE fails = CreateFileW((here + L"\\setup-fails.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (fails != INVALID_HANDLE_VALUE) {
+        char status[16] = {};
+        DWORD got = 0;
+        ReadFile(fails, status, sizeof(status) - 1, &got, nullptr);
+        CloseHandle(fails);
+        return atoi(status);
+    }
 
     CoInitialize(nullptr);
     const std::wstring product = specialFolder(CSIDL_PROGRAM_FILES) + L"\\Zelvane2.0";

@@ -24,6 +24,7 @@ failures=0
 check() { # check DESCRIPTION COMMAND...: one line per check
     if "${@:2}"; then echo "  ok    $1"; else echo "  FAIL  $1"; failures=$((failures + 1)); fi
 }
+not() { ! "$@"; }
 unix() { winepath -u "$1" 2>/dev/null; }
 windows_var() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
@@ -109,6 +110,38 @@ else
     check "the welcome window shows" false
     kill "$installer" 2>/dev/null
 fi
+
+# No setup program it may start (TMP empty), then one that ends with a failure before the
+# hand-over: a box each time instead of the success page, status 1.
+failed_install() { # failed_install NAME BOX-TITLE PICTURE SECONDS
+    wine "$bin/installer.exe" &
+    local installer=$!
+    if wait_window MainWindow 560x424; then
+        click 458 305 # 下一步
+        if wait_window "$2" "" "$4"; then
+            shoot "$3"
+            xdotool key --window "$WINDOW" Return
+            wait "$installer"
+            check "$1: the $2 box, then status 1" test $? -eq 1
+        else
+            check "$1: the $2 box shows" false
+            kill "$installer" 2>/dev/null
+        fi
+        check "$1: no finish page" not wait_window MainWindow 539x437 1
+    else
+        check "$1: the welcome window shows" false
+        kill "$installer" 2>/dev/null
+    fi
+}
+echo "installer.exe, no setup program or a failing one"
+wine reg add 'HKCU\Environment' /v TMP /d "" /f >/dev/null 2>&1
+wineserver --wait
+failed_install "TMP empty" 安装失败 installer-setup-missing 20
+wine reg add 'HKCU\Environment' /v TMP /d "$tmp_win" /f >/dev/null 2>&1
+wineserver --wait
+echo 1603 >"$tmp/setup-fails.txt"
+failed_install "setup.exe ended with 1603" 安装未完成 installer-setup-failed $((2 * page_seconds))
+rm "$tmp/setup-fails.txt"
 
 echo "uninstaller.exe"
 # No junction here: Wine 8 makes none (mklink /J and FSCTL_SET_REPARSE_POINT are not supported),
@@ -214,6 +247,30 @@ else
     kill "$box" 2>/dev/null
 fi
 check "the library found no application object of the launcher's" grep -qs '^called app=no' "$updates/orvixupdate.log"
+
+# A look-alike image plugin planted beside each static program, and beside a plain program on
+# the shared Qt for comparison: a static Qt loads no plugin file at all.
+echo "planted plugins"
+planted_run() { # planted_run PROGRAM LOADED FILES...: LOADED is what must happen
+    local folder=$runs/planted-${1%.exe} mark loaded=no
+    mkdir -p "$folder/imageformats"
+    cp -r "${@:3}" "$folder/"
+    cp "$build/shared/tests/lookalikeimage.dll" "$folder/imageformats/"
+    mark=$folder/mark
+    ZELVANE_PLUGIN_MARK=$(winepath -w "$mark" 2>/dev/null) wine "$folder/$1" \
+        "$(winepath -w "$(dirname "$0")/../../installer/sourcess/01.png" 2>/dev/null)" &
+    local pid=$!
+    for _ in $(seq 1 40); do [ -e "$mark" ] && break; kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    sleep 1
+    [ -e "$mark" ] && loaded=yes
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    check "$1 with a plugin planted beside it: loaded $loaded" test "$loaded" = "$2"
+}
+planted_run installer.exe no "$bin/installer.exe"
+planted_run uninstaller.exe no "$bin/uninstaller.exe"
+planted_run plainviewer.exe yes "$build/shared/tests/plainviewer.exe" "$build/shared/tests/"*.dll \
+    "$build/shared/tests/platforms"
 
 wineserver --kill 2>/dev/null
 echo "screenshots in $shots"
