@@ -35,7 +35,7 @@ cp "$HOME/Desktop/$shortcut" "$XDG_CONFIG_HOME/autostart/$shortcut"
 touch "$XDG_DATA_HOME/applications/Zelvane2.0/Zelvane.desktop"
 echo "setup.exe laid out the product in $product" >>"$log"
 SETUP
-chmod +x "$TMP/setup.exe"
+chmod 0755 "$TMP/setup.exe" # nobody else may change it, whatever the umask
 
 show_tree() {
     echo "--- $1"
