@@ -5,9 +5,12 @@ namespace {
 QString quotedInFolder(const QString &prefix, const QString &folder, const QString &name)
 {
     // No Windows name holds a quote; elsewhere one would end the quoted path early and let the
-    // rest of the folder's name choose what runs or goes.
-    const QLatin1Char quote('"');
-    if (folder.isEmpty() || folder.contains(quote) || name.contains(quote))
+    // rest of the folder's name choose what runs or goes. cmd expands %VAR% even inside quotes,
+    // and a /C line has no escape for it: a variable's value would choose instead.
+    for (const QLatin1Char unsafe : {QLatin1Char('"'), QLatin1Char('%')})
+        if (folder.contains(unsafe) || name.contains(unsafe))
+            return {};
+    if (folder.isEmpty())
         return {};
     return prefix + QLatin1Char('"') + folder + QLatin1Char('\\') + name + QLatin1Char('"');
 }

@@ -5,7 +5,8 @@
 #include <QString>
 
 // The command lines the programs start, each built in one place. A command whose folder
-// is unknown (empty) or holds a double quote comes back empty: callers start nothing then.
+// is unknown (empty) or holds a double quote or a % comes back empty: callers start nothing
+// then.
 namespace Commands {
 QString killSplash();                                             // taskkill /IM loding.exe /F
 QString runSetup(const QString &tmpFolder);                       // cmd /C ""<TMP>\setup.exe""

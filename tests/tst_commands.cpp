@@ -74,10 +74,12 @@ void tst_Commands::missingFolderGivesNoCommand()
     QVERIFY(Commands::removeFolder(QString(), Product::groupName()).isEmpty());
 
     // A quote in a folder would end the quoted path early: <shared>/q"x would run
-    // <shared>/qx/setup.exe. No Windows name holds one, so no command is made of it.
+    // <shared>/qx/setup.exe. No Windows name holds one, so no command is made of it. cmd
+    // expands %VAR% inside quotes too, with no escape on a /C line: none is made of that either.
     for (const QString &folder :
          {QStringLiteral("/tmp/shared/q\"x"), QStringLiteral("/home/u/My \"Desk\""),
-          QStringLiteral("/home/u/.config\" /evil/autostart")}) {
+          QStringLiteral("/home/u/.config\" /evil/autostart"), QStringLiteral("C:\\pct3\\%PV%"),
+          QStringLiteral("C:\\100% sure")}) {
         QVERIFY(Commands::runSetup(folder).isEmpty());
         QVERIFY(Commands::openFile(folder, Product::shortcutName()).isEmpty());
         QVERIFY(Commands::deleteFile(folder, Product::shortcutName()).isEmpty());

@@ -104,7 +104,10 @@ void MainWindow::removeGroup(Platform::Folder folder, const QString &name)
         keptWhole << group.filePath();
         return;
     }
-    platform().startHidden(Commands::removeFolder(programs, name));
+    const QString command = Commands::removeFolder(programs, name);
+    if (command.isEmpty() && group.exists())
+        remainsIn << group.filePath(); // no command can name it safely: it stays, and is told
+    platform().startHidden(command);
 }
 
 void MainWindow::removeShortcut(Platform::Folder folder, const QString &name)
