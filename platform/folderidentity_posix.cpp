@@ -94,3 +94,9 @@ bool SystemPlatform::isPlainFolderIn(const QString &parent, const QString &name)
            && (!(entry.stx_mask & above.stx_mask & STATX_MNT_ID)
                || entry.stx_mnt_id == above.stx_mnt_id);
 }
+
+bool SystemPlatform::isPlainFile(const QString &path)
+{
+    struct stat entry = {};
+    return ::lstat(QFile::encodeName(path).constData(), &entry) == 0 && S_ISREG(entry.st_mode);
+}

@@ -97,6 +97,12 @@ bool Platform::isVolumeRoot(const QString &folder)
     return QFileInfo(folder).isRoot();
 }
 
+bool Platform::isPlainFile(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.isFile() && !entry.isSymbolicLink() && !entry.isJunction();
+}
+
 bool Platform::isPlainFolderIn(const QString &parent, const QString &name)
 {
     const QFileInfo entry(QDir(parent).filePath(name));

@@ -66,6 +66,10 @@ public:
     // Whether `folder` is the root of a volume, drive or share (a mount point, on POSIX).
     virtual bool isVolumeRoot(const QString &folder);
 
+    // Whether `path` is, as itself, a regular file: not a folder, a link or a junction. What
+    // cmd is handed to open must be one, or cmd would open what it leads to or guess another.
+    virtual bool isPlainFile(const QString &path);
+
     // Whether `name` in `parent` is a plain folder on parent's own volume: not a link, a
     // junction, a shortcut or a mount point.
     virtual bool isPlainFolderIn(const QString &parent, const QString &name);

@@ -16,6 +16,7 @@ public:
     bool isOrHoldsAny(const QString &folder, const QStringList &others) override;
     bool isVolumeRoot(const QString &folder) override;
     bool isPlainFolderIn(const QString &parent, const QString &name) override;
+    bool isPlainFile(const QString &path) override;
     std::optional<int> exitStatus(ProcessId process) override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;

@@ -140,6 +140,11 @@ bool SystemPlatform::isVolumeRoot(const QString &folder)
     return isFullPath(folder) && Win32::isVolumeRoot(native(folder));
 }
 
+bool SystemPlatform::isPlainFile(const QString &path)
+{
+    return isFullPath(path) && Win32::isPlainFile(native(path));
+}
+
 bool SystemPlatform::isPlainFolderIn(const QString &parent, const QString &name)
 {
     return isFullPath(parent) && Win32::isPlainFolderIn(native(parent), native(name));

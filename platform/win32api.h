@@ -68,6 +68,9 @@ bool isOrHoldsAny(const std::wstring &folder, const std::vector<std::wstring> &o
 // itself a junction or link: then its contents are not a product's.
 bool isVolumeRoot(const std::wstring &folder);
 
+// Whether `path` is, as itself, a regular file: no folder, link or junction.
+bool isPlainFile(const std::wstring &path);
+
 // Whether `name` in `parent` is, as itself, a folder on parent's volume: no link, junction or
 // mount point.
 bool isPlainFolderIn(const std::wstring &parent, const std::wstring &name);

@@ -310,6 +310,14 @@ bool isVolumeRoot(const std::wstring &folder)
     return identityOf(folder, itself, &own, false) && (own & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+bool isPlainFile(const std::wstring &path)
+{
+    Identity entry;
+    DWORD attributes = 0;
+    return identityOf(path, entry, &attributes, false)
+           && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
 bool isPlainFolderIn(const std::wstring &parent, const std::wstring &name)
 {
     Identity above, entry;

@@ -442,6 +442,13 @@ void tst_Installer::finishSkipsWhatHasNoFolder()
     child<QPushButton>(&page, "btnOK")->click();
     QCOMPARE(fake->commands, QStringList());
     QCOMPARE(fake->exits, QList<int>{0});
+
+    // A Desktop shortcut that is no plain file (a link, a folder, none) is not opened.
+    fake->folders = {{Platform::Folder::Desktop, desktop}};
+    fake->notPlainFiles = {QDir(desktop).filePath(Product::shortcutName())};
+    MyOK again;
+    child<QPushButton>(&again, "btnOK")->click();
+    QCOMPARE(fake->commands, QStringList());
 }
 
 void tst_Installer::finishCloseEndsAtOnce()

@@ -67,12 +67,19 @@ void tst_InstallerProcess::finishButtonEndsWithZero_data()
     QTest::newRow("both ticked") << true << true;
     QTest::newRow("run, no start at log-on") << true << false;
     QTest::newRow("neither") << false << false;
+    QTest::newRow("run, the shortcut a link: nothing opened") << true << false;
 }
 
 void tst_InstallerProcess::finishButtonEndsWithZero()
 {
     QFETCH(bool, run);
     QFETCH(bool, runAll);
+    const bool link = QString::fromUtf8(QTest::currentDataTag()).contains(u"link"_s);
+    const QString shortcut = desktop + u"/"_s + Product::shortcutName();
+    if (link) { // a link to a program that would leave the mark
+        QVERIFY(QFile::rename(shortcut, sandbox->filePath(u"elsewhere"_s)));
+        QVERIFY(QFile::link(sandbox->filePath(u"elsewhere"_s), shortcut));
+    }
     QProcess driver;
     driver.setProcessEnvironment(sandboxEnvironment());
     driver.start(QStringLiteral(FINISHDRIVER), {run ? u"1"_s : u"0"_s, runAll ? u"1"_s : u"0"_s});
@@ -80,6 +87,11 @@ void tst_InstallerProcess::finishButtonEndsWithZero()
     QCOMPARE(driver.exitStatus(), QProcess::NormalExit); // no crash on the way out
     QCOMPARE(driver.exitCode(), 0);
 
+    if (link) {
+        QTest::qWait(1000);
+        QVERIFY(!QFile::exists(marker));
+        return;
+    }
     if (run)
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
     const QString startupShortcut = startup + u"/"_s + Product::shortcutName();

@@ -61,6 +61,11 @@ bool RecordingPlatform::launch(const QString &, const QString &commandLine, Chec
     return true;
 }
 
+bool RecordingPlatform::isPlainFile(const QString &path)
+{
+    return !notPlainFiles.contains(path);
+}
+
 std::optional<int> RecordingPlatform::exitStatus(ProcessId)
 {
     return checkedStatus;

@@ -22,10 +22,12 @@ public:
     std::function<void(const QString &)> onStart; // runs as a command starts
     std::optional<QString> refusal;               // a checked start refused, saying this
     std::optional<int> checkedStatus;             // how the checked start ended; none: it runs
+    QStringList notPlainFiles;                    // what isPlainFile denies; all else is one
 
     QString folderPath(Folder folder) override;
     QString programFolder() override;
     std::optional<int> exitStatus(ProcessId process) override;
+    bool isPlainFile(const QString &path) override;
     void sleep(int milliseconds) override;
     void exitProcess(int status) override;
     bool holdSingleInstance(const QString &name) override;

@@ -111,8 +111,9 @@ else
     kill "$installer" 2>/dev/null
 fi
 
-# No setup program it may start (TMP empty), then one that ends with a failure before the
-# hand-over: a box each time instead of the success page, status 1.
+# No setup program it may start (an empty TMP in the registry: Wine then gives its own temp
+# folder, which holds none), then one that ends with a failure before the hand-over: a box each
+# time instead of the success page, status 1.
 failed_install() { # failed_install NAME BOX-TITLE PICTURE SECONDS
     wine "$bin/installer.exe" &
     local installer=$!
@@ -136,7 +137,7 @@ failed_install() { # failed_install NAME BOX-TITLE PICTURE SECONDS
 echo "installer.exe, no setup program or a failing one"
 wine reg add 'HKCU\Environment' /v TMP /d "" /f >/dev/null 2>&1
 wineserver --wait
-failed_install "TMP empty" 安装失败 installer-setup-missing 20
+failed_install "no setup.exe in TMP" 安装失败 installer-setup-missing 20
 wine reg add 'HKCU\Environment' /v TMP /d "$tmp_win" /f >/dev/null 2>&1
 wineserver --wait
 echo 1603 >"$tmp/setup-fails.txt"
