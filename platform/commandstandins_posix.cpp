@@ -12,8 +12,9 @@
 
 // Stand-ins for what Windows' cmd, del, rmdir and taskkill would do, so that the same command
 // lines work here: the commands are split by Windows' rules; del, rmdir and taskkill are done
-// in this process, cmd /C starts a file by its absolute path. No program is ever looked up in
-// this program's own folder or the current one, where anybody may have put one.
+// in this process (del and rmdir on Windows too), cmd /C starts a file by its absolute path. No
+// program is ever looked up in this program's own folder or the current one, where anybody may have
+// put one.
 
 namespace {
 bool sameWord(const QString &a, const char *b)
@@ -30,29 +31,6 @@ QString posixPath(QString path)
     return path;
 }
 
-// What follows the switch of "cmd /C <text>", blank included; null when the line is not one.
-// Plain scanning: the installer starts its first command while its window is being built.
-QString cmdSwitchText(const QString &line)
-{
-    qsizetype at = 0;
-    const auto blanks = [&line, &at] {
-        const qsizetype from = at;
-        while (at < line.size() && line[at].isSpace())
-            ++at;
-        return at > from;
-    };
-    const auto word = [&line, &at](QLatin1StringView text) {
-        if (QStringView(line).mid(at, text.size()).compare(text, Qt::CaseInsensitive) != 0)
-            return false;
-        at += text.size();
-        return true;
-    };
-    blanks();
-    if (!word(QLatin1StringView("cmd")) || !blanks() || !word(QLatin1StringView("/C"))
-        || at >= line.size() || !line[at].isSpace() || line.contains(QLatin1Char('\n')))
-        return QString();
-    return line.mid(at);
-}
 } // namespace
 
 bool SystemPlatform::launch(const QString &programFile, const QString &commandLine,
@@ -71,6 +49,24 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
         return true;
     }
 
+    // The two removals, in this program, as on Windows.
+    const CmdRemoval removal = cmdRemoval(commandLine);
+    if (removal.kind != CmdRemoval::Kind::None) {
+        const QString target = posixPath(removal.path);
+        if (!QDir::isAbsolutePath(target))
+            return false; // never relative to the current folder
+        if (removal.kind == CmdRemoval::Kind::RemoveTree) {
+            RemovalWalk::removeTree(target, RemovalWalk::Hidden::Remove);
+            return true;
+        }
+        // That one entry (a link as itself); del leaves folders alone.
+        struct stat entry = {};
+        const QByteArray name = QFile::encodeName(target);
+        if (::lstat(name.constData(), &entry) == 0 && !S_ISDIR(entry.st_mode))
+            ::unlink(name.constData());
+        return true;
+    }
+
     // cmd reads what follows /C by its own quote rule, not by the usual splitting.
     const QString afterSwitch = cmdSwitchText(commandLine);
     if (!afterSwitch.isNull()) {
@@ -82,28 +78,14 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
         const QString target = posixPath(words.last());
         if (!QDir::isAbsolutePath(target))
             return false; // never relative to the current folder
-        if (words.size() == 4 && sameWord(words[0], "del") && sameWord(words[1], "/Q")
-            && sameWord(words[2], "/F")) {
-            // That one entry (a link as itself); del leaves folders alone.
-            struct stat entry = {};
-            const QByteArray name = QFile::encodeName(target);
-            if (::lstat(name.constData(), &entry) == 0 && !S_ISDIR(entry.st_mode))
-                ::unlink(name.constData());
-            return true;
-        }
-        if (words.size() == 4 && sameWord(words[0], "rmdir") && sameWord(words[1], "/S")
-            && sameWord(words[2], "/Q")) {
-            RemovalWalk::removeTree(target, RemovalWalk::Hidden::Remove);
-            return true;
-        }
         if (words.size() == 1 && checked) {
             // Exactly the file named, opened once, checked and run from that descriptor.
             if (target != posixPath(checked->file))
                 return false;
-            const int program = Processes::openTrusted(target, &checked->why);
-            if (program < 0)
+            const int file = Processes::openTrusted(target, &checked->why);
+            if (file < 0)
                 return false;
-            checked->started = Processes::startWatched(program, {});
+            checked->started = Processes::startWatched(file, {});
             if (checked->started == 0)
                 checked->why = startFailedText();
             return checked->started != 0;

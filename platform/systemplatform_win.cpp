@@ -1,6 +1,7 @@
 #include "systemplatform.h"
 
 #include "win32api.h"
+#include "windowscommandline.h"
 
 #include <QDir>
 
@@ -8,6 +9,19 @@
 
 bool SystemPlatform::launch(const QString &program, const QString &commandLine, Checked *checked)
 {
+    // del and rmdir in this program: cmd's del of a folder deletes the files in it, and its
+    // rmdir follows a link. The entry goes as itself, the tree by the removal walk.
+    const CmdRemoval removal = cmdRemoval(commandLine);
+    if (!checked && removal.kind != CmdRemoval::Kind::None) {
+        if (!isFullPath(removal.path))
+            return false; // never relative to the current folder
+        const std::wstring target = QDir::toNativeSeparators(removal.path).toStdWString();
+        if (removal.kind == CmdRemoval::Kind::DeleteEntry)
+            Win32::deleteEntry(target);
+        else
+            Win32::removeTree(target, false, nullptr);
+        return true;
+    }
     if (!checked)
         return Win32::startHidden(commandLine.toStdWString(), program.toStdWString());
     // Held from the check until the installer ends: cmd opens the file after this returns.

@@ -344,6 +344,29 @@ bool removeTree(const std::wstring &path, bool keepHidden,
     return walk.complete;
 }
 
+bool deleteEntry(const std::wstring &path)
+{
+    HANDLE entry =
+        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (entry == INVALID_HANDLE_VALUE)
+        return false;
+    FILE_BASIC_INFO about = {};
+    bool deleted = false;
+    if (GetFileInformationByHandleEx(entry, FileBasicInfo, &about, sizeof(about))
+        && !(about.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (about.FileAttributes & FILE_ATTRIBUTE_READONLY) { // /F: read-only files too
+            about.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+            about.FileAttributes |= FILE_ATTRIBUTE_NORMAL * (about.FileAttributes == 0);
+            SetFileInformationByHandle(entry, FileBasicInfo, &about, sizeof(about));
+        }
+        deleted = deleteOpen(entry);
+    }
+    CloseHandle(entry);
+    return deleted;
+}
+
 bool holdNamedMutex(const std::wstring &name)
 {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());

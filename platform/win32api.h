@@ -104,6 +104,10 @@ void messageBox(const std::wstring &title, const std::wstring &text, bool warnin
 bool removeTree(const std::wstring &path, bool keepHidden,
                 void (*listed)(const std::wstring &folder));
 
+// Deletes the entry at `path` as itself, as del /Q /F means it: a file, read-only too, or a
+// link to a file; a folder, or a link or junction to one, stays. False when nothing went.
+bool deleteEntry(const std::wstring &path);
+
 // Creates the named mutex and keeps it for the rest of the process's life.
 // False when it existed already, that is when another process holds it.
 bool holdNamedMutex(const std::wstring &name);

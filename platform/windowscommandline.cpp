@@ -99,3 +99,47 @@ QString cmdCommandText(const QString &afterSwitch,
         return text.mid(1);
     return text.mid(1, last - 1) + text.mid(last + 1);
 }
+
+// What follows the switch of "cmd /C <text>", blank included; null when the line is not one.
+// Plain scanning: the installer starts its first command while its window is being built.
+QString cmdSwitchText(const QString &line)
+{
+    qsizetype at = 0;
+    const auto blanks = [&line, &at] {
+        const qsizetype from = at;
+        while (at < line.size() && line[at].isSpace())
+            ++at;
+        return at > from;
+    };
+    const auto word = [&line, &at](QLatin1StringView text) {
+        if (QStringView(line).mid(at, text.size()).compare(text, Qt::CaseInsensitive) != 0)
+            return false;
+        at += text.size();
+        return true;
+    };
+    blanks();
+    if (!word(QLatin1StringView("cmd")) || !blanks() || !word(QLatin1StringView("/C"))
+        || at >= line.size() || !line[at].isSpace() || line.contains(QLatin1Char('\n')))
+        return QString();
+    return line.mid(at);
+}
+
+CmdRemoval cmdRemoval(const QString &commandLine)
+{
+    const QString afterSwitch = cmdSwitchText(commandLine);
+    if (afterSwitch.isNull())
+        return {};
+    // One quoted path: cmd keeps or drops its quotes alike, so the words are the same either way.
+    const QStringList words =
+        splitWindowsCommandLine(cmdCommandText(afterSwitch, [](const QString &) { return false; }));
+    const auto is = [&words](int at, const char *word) {
+        return words[at].compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    };
+    if (words.size() != 4)
+        return {};
+    if (is(0, "del") && is(1, "/Q") && is(2, "/F"))
+        return {CmdRemoval::Kind::DeleteEntry, words[3]};
+    if (is(0, "rmdir") && is(1, "/S") && is(2, "/Q"))
+        return {CmdRemoval::Kind::RemoveTree, words[3]};
+    return {};
+}

@@ -1,3 +1,5 @@
+#include "commands.h"
+#include "platform.h"
 #include "removalwalk.h"
 #include "testfiles.h"
 
@@ -41,6 +43,7 @@ private slots:
     void veryDeepTreeEndsCleanly();
 #endif
     void whatAnotherRunRemovedIsNotReported();
+    void cmdRemovalsInTheProgram();
     void deepTree();
     void manyFiles();
 
@@ -307,6 +310,24 @@ void tst_RemovalWalk::whatAnotherRunRemovedIsNotReported()
     QVERIFY(swapped);
     QVERIFY(complete); // nothing stays that it meant to remove
     QVERIFY(!QFileInfo::exists(product));
+}
+
+// del and rmdir, on every system done in the program: cmd's del of a folder deletes the files
+// in it, and its rmdir would still be running when the completion page shows.
+void tst_RemovalWalk::cmdRemovalsInTheProgram()
+{
+    const QString startup = path(u"startup"_s), name = Product::shortcutName();
+    touch(startup + u'/' + name + u"/homework.txt"_s); // a folder in the shortcut's name
+    QVERIFY(platform().startHidden(Commands::deleteFile(startup, name)));
+    QVERIFY(QFile::exists(startup + u'/' + name + u"/homework.txt"_s));
+    QVERIFY(QDir(startup + u'/' + name).removeRecursively());
+    touch(startup + u'/' + name);
+    QVERIFY(QFile::setPermissions(startup + u'/' + name, QFileDevice::ReadOwner));
+    QVERIFY(platform().startHidden(Commands::deleteFile(startup, name)));
+    QVERIFY(!QFileInfo::exists(startup + u'/' + name)); // read-only too, as /F says
+    touch(path(u"programs/Zelvane2.0/课程/b.txt"_s));
+    QVERIFY(platform().startHidden(Commands::removeFolder(path(u"programs"_s), u"Zelvane2.0"_s)));
+    QVERIFY(!QFileInfo::exists(path(u"programs/Zelvane2.0"_s))); // gone when the call returns
 }
 
 void tst_RemovalWalk::deepTree()
