@@ -106,7 +106,9 @@ bool sameFile(const BY_HANDLE_FILE_INFORMATION &a, HANDLE entry)
 
 // Removes the open entry (its contents first, for a folder); true when it is gone. Whatever
 // stays that the walk meant to remove marks the walk incomplete.
-bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int depth)
+bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int depth,
+                     const std::wstring &parentReal = std::wstring(),
+                     const std::wstring &ownName = std::wstring())
 {
     FILE_BASIC_INFO about = {};
     if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &about, sizeof(about)))
@@ -118,6 +120,15 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int dep
             return true;
         if (!sameFile(walk.self, entry)) // the running program's own file is meant to stay
             walk.complete = false;
+        return false;
+    }
+    // A folder must be where the system says it is, where it can tell (not always for very
+    // long paths): under Wine a host link shows as a plain folder, and what it leads to is not
+    // the walk's.
+    const std::wstring real = Win32::finalPath(entry);
+    if (depth > 0 && !real.empty() && !parentReal.empty()
+        && !Win32::isNamedIn(real, parentReal, ownName)) {
+        walk.complete = false;
         return false;
     }
     HANDLE folder =
@@ -142,7 +153,8 @@ bool removeOpenEntry(HANDLE entry, const std::wstring &path, Walk &walk, int dep
             child = openRelative(folder, name, 0, &status);
         if (!child && goneMeanwhile(status))
             continue; // another run removed it first: as good as removed
-        const bool removed = child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1);
+        const bool removed =
+            child && removeOpenEntry(child, path + L"\\" + name, walk, depth + 1, real, name);
         if (child)
             CloseHandle(child); // a child marked for deletion goes now, before its folder
         if (!removed) {

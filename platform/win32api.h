@@ -68,6 +68,12 @@ bool isOrHoldsAny(const std::wstring &folder, const std::vector<std::wstring> &o
 // itself a junction or link: then its contents are not a product's.
 bool isVolumeRoot(const std::wstring &folder);
 
+// The path the system reports for an open entry, every link and junction on the way resolved
+// (`\\?\` left off); empty when it cannot tell.
+std::wstring finalPath(void *entry);
+// Whether `real` is what `parentReal` and `name` spell (a link Wine shows as a folder is not).
+bool isNamedIn(const std::wstring &real, const std::wstring &parentReal, const std::wstring &name);
+
 // Whether `path` is, as itself, a regular file: no folder, link or junction.
 bool isPlainFile(const std::wstring &path);
 

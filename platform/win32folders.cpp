@@ -70,26 +70,13 @@ bool identityOf(HANDLE entry, Identity &identity)
     return true;
 }
 
-std::wstring finalPath(HANDLE entry)
-{
-    std::vector<wchar_t> text(MAX_PATH);
-    DWORD length =
-        GetFinalPathNameByHandleW(entry, text.data(), static_cast<DWORD>(text.size()), 0);
-    if (length >= text.size()) {
-        text.resize(length + 1);
-        length = GetFinalPathNameByHandleW(entry, text.data(), static_cast<DWORD>(text.size()), 0);
-    }
-    return length && length < text.size() ? withoutLongPrefix({text.data(), length})
-                                          : std::wstring();
-}
-
 // The path the system reports for what `path` leads to, and its attributes.
 bool finalPathOf(const std::wstring &path, std::wstring &real, DWORD *attributes = nullptr)
 {
     HANDLE entry = openEntry(path, true);
     if (entry == INVALID_HANDLE_VALUE)
         return false;
-    real = finalPath(entry);
+    real = Win32::finalPath(entry);
     FILE_BASIC_INFO about = {};
     const bool known =
         !real.empty()
@@ -233,6 +220,31 @@ std::wstring volumePathOf(const std::wstring &path)
 } // namespace
 
 namespace Win32 {
+std::wstring finalPath(void *entry)
+{
+    std::vector<wchar_t> text(MAX_PATH);
+    DWORD length =
+        GetFinalPathNameByHandleW(entry, text.data(), static_cast<DWORD>(text.size()), 0);
+    if (length >= text.size()) {
+        text.resize(length + 1);
+        length = GetFinalPathNameByHandleW(entry, text.data(), static_cast<DWORD>(text.size()), 0);
+    }
+    return length && length < text.size() ? withoutLongPrefix({text.data(), length})
+                                          : std::wstring();
+}
+
+bool isNamedIn(const std::wstring &real, const std::wstring &parentReal, const std::wstring &name)
+{
+    std::wstring named = parentReal;
+    if (named.empty() || named.back() != L'\\')
+        named += L'\\';
+    named += name;
+    return !real.empty() && real.size() == named.size()
+           && CompareStringOrdinal(real.c_str(), static_cast<int>(real.size()), named.c_str(),
+                                   static_cast<int>(named.size()), TRUE)
+                  == CSTR_EQUAL;
+}
+
 std::vector<std::wstring> systemFolders()
 {
     std::vector<std::wstring> folders;
@@ -322,8 +334,12 @@ bool isPlainFolderIn(const std::wstring &parent, const std::wstring &name)
 {
     Identity above, entry;
     DWORD attributes = 0;
+    std::wstring parentReal, real;
+    // Also where the system says it is: a host link under Wine shows as a plain folder.
     return identityOf(parent, above) && identityOf(parent + L"\\" + name, entry, &attributes, false)
            && (attributes & FILE_ATTRIBUTE_DIRECTORY)
-           && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && entry.volume == above.volume;
+           && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && entry.volume == above.volume
+           && finalPathOf(parent, parentReal) && finalPathOf(parent + L"\\" + name, real)
+           && isNamedIn(real, parentReal, name);
 }
 } // namespace Win32

@@ -472,10 +472,23 @@ void protectedFolders()
         check(!refused(product), ("a product folder may be emptied: " + utf8(product)).c_str());
         RemoveDirectoryW(product.c_str());
     }
+    // A link on the same volume too, and the walk leaves what one inside a tree leads to.
+    const std::wstring sameVolume = work + L"\\link to OneDrive", tree = work + L"\\linked tree";
+    CreateDirectoryW(tree.c_str(), nullptr);
+    writeFile(oneDrive + L"\\canary.txt");
+    check(folderLink(sameVolume, oneDrive) && folderLink(tree + L"\\inside", oneDrive),
+          "links made to a folder on the same volume");
     check(Win32::isPlainFolderIn(work, L"OneDrive")
               && !Win32::isPlainFolderIn(work, L"alias of Users")
+              && !Win32::isPlainFolderIn(work, L"link to OneDrive")
               && !Win32::isPlainFolderIn(L"Z:\\", L"proc"),
           "a group folder is plain, a link or a mount point is not");
+    Win32::removeTree(tree, false, nullptr);
+    check(exists(oneDrive + L"\\canary.txt"), "the walk does not go through a link inside it");
+    removeLink(sameVolume);
+    removeLink(tree + L"\\inside");
+    RemoveDirectoryW(tree.c_str());
+    DeleteFileW((oneDrive + L"\\canary.txt").c_str());
 
     for (const auto &[name, value] : cleared)
         SetEnvironmentVariableW(name.c_str(), value.c_str());
