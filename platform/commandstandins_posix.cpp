@@ -59,10 +59,13 @@ bool SystemPlatform::launch(const QString &programFile, const QString &commandLi
             RemovalWalk::removeTree(target, RemovalWalk::Hidden::Remove);
             return true;
         }
-        // That one entry (a link as itself); del leaves folders alone.
-        struct stat entry = {};
+        // That one entry, a file or a link to one (as itself); del leaves folders alone, and
+        // links to them.
+        struct stat entry = {}, leadsTo = {};
         const QByteArray name = QFile::encodeName(target);
-        if (::lstat(name.constData(), &entry) == 0 && !S_ISDIR(entry.st_mode))
+        if (::lstat(name.constData(), &entry) == 0 && !S_ISDIR(entry.st_mode)
+            && !(S_ISLNK(entry.st_mode) && ::stat(name.constData(), &leadsTo) == 0
+                 && S_ISDIR(leadsTo.st_mode)))
             ::unlink(name.constData());
         return true;
     }

@@ -325,6 +325,18 @@ void tst_RemovalWalk::cmdRemovalsInTheProgram()
     QVERIFY(QFile::setPermissions(startup + u'/' + name, QFileDevice::ReadOwner));
     QVERIFY(platform().startHidden(Commands::deleteFile(startup, name)));
     QVERIFY(!QFileInfo::exists(startup + u'/' + name)); // read-only too, as /F says
+#ifndef Q_OS_WIN
+    // A link to a folder stays; a link to a file goes as itself (Windows: tst_win32).
+    touch(path(u"elsewhere/homework.txt"_s));
+    QVERIFY(QFile::link(path(u"elsewhere"_s), startup + u'/' + name));
+    QVERIFY(platform().startHidden(Commands::deleteFile(startup, name)));
+    QVERIFY(QFileInfo(startup + u'/' + name).isSymLink());
+    QVERIFY(QFile::remove(startup + u'/' + name));
+    QVERIFY(QFile::link(path(u"elsewhere/homework.txt"_s), startup + u'/' + name));
+    QVERIFY(platform().startHidden(Commands::deleteFile(startup, name)));
+    QVERIFY(!QFileInfo(startup + u'/' + name).isSymLink());
+    QVERIFY(QFile::exists(path(u"elsewhere/homework.txt"_s)));
+#endif
     touch(path(u"programs/Zelvane2.0/课程/b.txt"_s));
     QVERIFY(platform().startHidden(Commands::removeFolder(path(u"programs"_s), u"Zelvane2.0"_s)));
     QVERIFY(!QFileInfo::exists(path(u"programs/Zelvane2.0"_s))); // gone when the call returns
