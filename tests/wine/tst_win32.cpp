@@ -533,6 +533,23 @@ void checkedPrograms()
         check(!Win32::openTrusted(row.file, why) && why == row.unfit,
               ("refused: " + std::string(row.what)).c_str());
     }
+    // cmd guesses no extension here: a .bat beside a missing file is neither opened nor run.
+    writeFile(work + L"\\setup.exe.bat");
+    writeFile(work + L"\\missing.lnk.bat");
+    check(!Win32::openTrusted(work + L"\\setup.exe", why) && why == Win32::Unfit::Missing
+              && !Win32::isPlainFile(work + L"\\missing.lnk") && Win32::isPlainFile(fit),
+          "a missing setup.exe or shortcut is missing, whatever lies beside it");
+    // del of the Startup shortcut's name: a folder, or a link to one, stays with its files.
+    writeFile(folder + L"\\homework.txt");
+    const std::wstring linked = work + L"\\linked.lnk";
+    check(!Win32::deleteEntry(folder) && exists(folder + L"\\homework.txt")
+              && (!folderLink(linked, folder) || !Win32::deleteEntry(linked))
+              && exists(folder + L"\\homework.txt"),
+          "del leaves a folder and a link to one, and their files");
+    removeLink(linked);
+    for (const wchar_t *file : {L"\\setup.exe.bat", L"\\missing.lnk.bat"})
+        DeleteFileW((work + file).c_str());
+    DeleteFileW((folder + L"\\homework.txt").c_str());
     void *process = nullptr;
     unsigned long code = 0;
     check(Win32::startHidden(L"cmd /C exit 7", std::wstring(), &process)
