@@ -16,11 +16,6 @@ struct Identity
 {
     ULONGLONG volume = 0;
     BYTE file[16] = {};
-    bool operator<(const Identity &other) const
-    {
-        return volume != other.volume ? volume < other.volume
-                                      : std::memcmp(file, other.file, sizeof(file)) < 0;
-    }
     bool operator==(const Identity &other) const
     {
         return volume == other.volume && std::memcmp(file, other.file, sizeof(file)) == 0;

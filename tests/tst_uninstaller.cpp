@@ -288,6 +288,19 @@ void tst_Uninstaller::unknownFoldersAreSkipped()
     QVERIFY(!QFile::exists(product + u"/uninstaller"_s));
     QVERIFY(entryExists(desktop + u"/"_s + Product::shortcutName()));
     QVERIFY(entryExists(startup + u"/"_s + Product::shortcutName()));
+
+    // A Programs folder whose name cmd would expand (%X%) gives no command: the group stays,
+    // and the box names it.
+    const QString expanded = root->filePath(u"Programs %X%"_s);
+    touch(expanded + u"/Zelvane2.0/Zelvane.desktop"_s);
+    fake->folders = {{Platform::Folder::Programs, expanded}};
+    qDeleteAll(openWindows<UnOk>()); // the first run's
+    MainWindow again;
+    BoxAnswerer box(QMessageBox::Ok);
+    startAndWaitForCompletion(again);
+    QVERIFY(fake->commands.isEmpty());
+    QVERIFY(QFile::exists(expanded + u"/Zelvane2.0/Zelvane.desktop"_s));
+    QVERIFY2(box.text.contains(QDir::toNativeSeparators(expanded)), qPrintable(box.text));
 }
 
 void tst_Uninstaller::closeButtonsEndAtOnce()
